@@ -1,0 +1,43 @@
+# Shell functions shared by the scripts that run Wine (sourced, not executed).
+
+# Wine's 64-bit loader, called directly. The /usr/bin/wine front end starts the 32-bit
+# loader first, which on a host without native 32-bit execution runs under emulation and
+# costs close to a minute per process; the 64-bit loader still starts 32-bit programs
+# (through that same path) when it is handed one.
+MORVEX_WINE=/usr/lib/wine/wine64
+MORVEX_WINESERVER=/usr/lib/wine/wineserver64
+
+# morvex_wine_env PREFIX: the environment every Wine process of this project runs in.
+morvex_wine_env() {
+  mkdir -p "$1"
+  WINEPREFIX=$(cd "$1" && pwd)
+  export WINEPREFIX
+  export WINEARCH=win64
+  export WINEDEBUG=-all
+  # Never ask for Mono or Gecko: there is no network, and nothing of ours needs them.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+# morvex_wine_prefix: creates the prefix once and makes sure a persistent wineserver runs.
+# Two processes that meet a brand-new prefix would both initialise it and one would fail,
+# so creation happens under a lock. Wine's long-lived processes must not inherit the lock's
+# descriptor (fd 9), or the lock would stay held after we are done; nor our stdout/stderr,
+# or CTest would wait for them to exit.
+morvex_wine_prefix() {
+  exec 9>"$WINEPREFIX.lock"
+  flock 9
+  if [ ! -f "$WINEPREFIX/.morvex-ready" ]; then
+    "$MORVEX_WINE" wineboot --init 9>&- </dev/null >/dev/null 2>&1
+    "$MORVEX_WINESERVER" -w 9>&- </dev/null >/dev/null 2>&1 || true
+    touch "$WINEPREFIX/.morvex-ready"
+  fi
+  # Exit status 0: no server ran, this one is new. The first Wine process of a server
+  # starts Wine's services, which live as long as the server and inherit that process's
+  # stderr; start them from a throw-away process with its output on /dev/null, so that
+  # they never hold a test's output pipe open.
+  if "$MORVEX_WINESERVER" -p30 9>&- </dev/null >/dev/null 2>&1; then
+    "$MORVEX_WINE" cmd.exe /c exit 9>&- </dev/null >/dev/null 2>&1 || true
+  fi
+  flock -u 9
+  exec 9>&-
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <exception>
+#include <string>
+
+// A registry failure: a context (a fixed message or a key path), " : " and the system's
+// description of the Win32 error code. The text is UTF-8, as the windows that show it
+// decode UTF-8.
+class Win32Exception : public std::exception
+{
+public:
+    // context: UTF-8, may be null or empty (then the text is the system text alone).
+    Win32Exception(const char* context, unsigned long code);
+    ~Win32Exception() override = default;
+
+    const char* what() const noexcept override;
+
+private:
+    std::string message;
+};
