@@ -31,6 +31,15 @@ morvex_wine_prefix() {
     "$MORVEX_WINESERVER" -w 9>&- </dev/null >/dev/null 2>&1 || true
     touch "$WINEPREFIX/.morvex-ready"
   fi
+  # Dialogs are laid out in units of their font, "MS Shell Dlg" = Tahoma. Without Tahoma Wine
+  # falls back to a wider font and every dialog grows by a sixth. Debian's fonts-wine ships
+  # Wine's Tahoma, but this Wine does not find it where the package puts it.
+  for font in tahoma.ttf tahomabd.ttf; do
+    if [ -f "/usr/share/wine/fonts/$font" ] && [ -d "$WINEPREFIX/drive_c/windows/Fonts" ] &&
+       [ ! -e "$WINEPREFIX/drive_c/windows/Fonts/$font" ]; then
+      ln -s "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/$font"
+    fi
+  done
   # Exit status 0: no server ran, this one is new. The first Wine process of a server
   # starts Wine's services, which live as long as the server and inherit that process's
   # stderr; start them from a throw-away process with its output on /dev/null, so that

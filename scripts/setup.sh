@@ -7,7 +7,7 @@ packages=(
   cmake make ninja-build
   mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 wine32:i386 qemu-user-static
-  xvfb xauth x11-utils imagemagick icoutils
+  xvfb xauth x11-utils imagemagick icoutils fonts-wine
   googletest
   clang libclang-rt-14-dev
 )
