@@ -1,0 +1,14 @@
+#pragma once
+// The whole dialog layer in one include.
+
+#include "CBitmap.h"
+#include "CBrush.h"
+#include "CButton.h"
+#include "CComboBox.h"
+#include "CDialog.h"
+#include "CEdit.h"
+#include "CStatic.h"
+#include "CTabCtrl.h"
+#include "CWinApp.h"
+#include "CWnd.h"
+#include "MessageMap.h"

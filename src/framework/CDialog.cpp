@@ -1,0 +1,203 @@
+#include "CDialog.h"
+
+#include "CWinApp.h"
+#include "DlgInit.h"
+#include "TextConvert.h"
+
+namespace {
+
+const WORD kDlgInitResourceType = 240;
+
+// Messages whose result a dialog procedure returns itself instead of through DWLP_MSGRESULT.
+bool ReturnsResultDirectly(UINT message)
+{
+    return (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) || message == WM_QUERYDRAGICON ||
+           message == WM_COMPAREITEM || message == WM_VKEYTOITEM || message == WM_CHARTOITEM ||
+           message == WM_INITDIALOG;
+}
+
+// The window that owns a dialog created without a parent: the main window, unless it is
+// the dialog itself.
+HWND DefaultOwner(const CWnd* dialog)
+{
+    CWnd* main = AfxGetMainWnd();
+    return (main != nullptr && main != dialog) ? main->GetSafeHwnd() : nullptr;
+}
+
+} // namespace
+
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
+{
+    if (pDX == nullptr || control.GetSafeHwnd() != nullptr)
+        return;
+    control.SubclassDlgItem(static_cast<UINT>(id), pDX->m_pDlgWnd);
+}
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+    ON_COMMAND(IDOK, &CDialog::OnOK)
+    ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
+END_MESSAGE_MAP()
+
+CDialog::CDialog(UINT templateId, CWnd* parent)
+    : m_nIDHelp(templateId), m_pParentWnd(parent)
+{
+}
+
+CDialog::~CDialog()
+{
+    // A modeless dialog whose window is still there: its procedure must stop reaching us.
+    if (m_hWnd != nullptr)
+    {
+        SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
+        DestroyWindow(m_hWnd);
+        m_hWnd = nullptr;
+    }
+}
+
+INT_PTR CDialog::DoModal()
+{
+    const HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : DefaultOwner(this);
+    return DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDHelp), owner, &CDialog::DialogProc,
+                           reinterpret_cast<LPARAM>(this));
+}
+
+BOOL CDialog::Create(UINT templateId, CWnd* parent)
+{
+    if (m_hWnd != nullptr)
+        return FALSE;
+    m_nIDHelp = templateId;
+    if (parent != nullptr)
+        m_pParentWnd = parent;
+    const HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : DefaultOwner(this);
+    return CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(templateId), owner, &CDialog::DialogProc,
+                              reinterpret_cast<LPARAM>(this)) != nullptr;
+}
+
+void CDialog::EndDialog(int result)
+{
+    ::EndDialog(m_hWnd, result);
+}
+
+BOOL CDialog::UpdateData(BOOL saveAndValidate)
+{
+    CDataExchange dx(this, saveAndValidate);
+    DoDataExchange(&dx);
+    return TRUE;
+}
+
+void CDialog::DoDataExchange(CDataExchange*)
+{
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK()
+{
+    if (UpdateData(TRUE))
+        EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+void CDialog::OnPaint()
+{
+    Default();
+}
+
+void CDialog::OnSysCommand(UINT, LPARAM)
+{
+    Default();
+}
+
+// Inside a dialog procedure the system's handling comes after the procedure returns FALSE,
+// so asking for it only marks the message as not handled.
+LRESULT CDialog::Default()
+{
+    m_defaultRequested = true;
+    return 0;
+}
+
+void CDialog::ExecuteDlgInit()
+{
+    const HINSTANCE module = AfxGetResourceHandle();
+    const HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(m_nIDHelp), MAKEINTRESOURCEW(kDlgInitResourceType));
+    if (info == nullptr)
+        return;
+    const HGLOBAL loaded = LoadResource(module, info);
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (bytes == nullptr)
+        return;
+    const auto items = ParseDlgInit(static_cast<const unsigned char*>(bytes), SizeofResource(module, info));
+    for (const DlgInitItem& item : items)
+    {
+        UINT message = 0;
+        if (item.message == kDlgInitComboBoxAddString)
+            message = CB_ADDSTRING;
+        else if (item.message == kDlgInitListBoxAddString)
+            message = LB_ADDSTRING;
+        else
+            continue;
+        // The texts are stored in the ANSI code page.
+        std::wstring text;
+        if (!item.data.empty())
+        {
+            const int size = static_cast<int>(item.data.size());
+            const int length = MultiByteToWideChar(CP_ACP, 0, item.data.data(), size, nullptr, 0);
+            text.assign(static_cast<size_t>(length > 0 ? length : 0), L'\0');
+            if (length > 0)
+                MultiByteToWideChar(CP_ACP, 0, item.data.data(), size, text.data(), length);
+        }
+        SendDlgItemMessageW(m_hWnd, item.controlId, message, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    CDialog* self = nullptr;
+    if (message == WM_INITDIALOG)
+    {
+        self = reinterpret_cast<CDialog*>(lParam);
+        SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+        self->m_hWnd = hwnd;
+    }
+    else
+    {
+        self = reinterpret_cast<CDialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    }
+    if (self == nullptr)
+        return FALSE;
+    if (message == WM_NCDESTROY)
+    {
+        SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+        self->m_hWnd = nullptr;
+        return FALSE;
+    }
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG)
+    {
+        ExecuteDlgInit();
+        return OnInitDialog();
+    }
+    const bool outerDefault = m_defaultRequested;
+    m_defaultRequested = false;
+    LRESULT result = 0;
+    const bool handled = OnWndMsg(message, wParam, lParam, result) && !m_defaultRequested;
+    m_defaultRequested = outerDefault;
+    if (!handled)
+        return FALSE;
+    if (ReturnsResultDirectly(message))
+        return static_cast<INT_PTR>(result);
+    SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
+    return TRUE;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <windows.h>
+
+#include "CWnd.h"
+
+class CDialog;
+
+// What DoDataExchange works on: the dialog and the direction (only binding is used here).
+class CDataExchange
+{
+public:
+    CDataExchange(CDialog* dialog, BOOL saveAndValidate)
+        : m_pDlgWnd(dialog), m_bSaveAndValidate(saveAndValidate) {}
+
+    CDialog* m_pDlgWnd;
+    BOOL m_bSaveAndValidate;
+};
+
+// Binds a control object to the dialog item with that id (once; later calls change nothing).
+void DDX_Control(CDataExchange* pDX, int id, CWnd& control);
+
+// A dialog built from a template in the program's resources, modal (DoModal) or modeless
+// (Create). Messages reach the class's message map through the dialog procedure; whatever
+// the map does not handle gets the dialog manager's default handling.
+class CDialog : public CWnd
+{
+public:
+    explicit CDialog(UINT templateId, CWnd* parent = nullptr);
+    ~CDialog() override;
+
+    virtual INT_PTR DoModal();
+    // A modeless dialog; the parent given here replaces the one given at construction.
+    virtual BOOL Create(UINT templateId, CWnd* parent = nullptr);
+    void EndDialog(int result);
+
+    BOOL UpdateData(BOOL saveAndValidate = TRUE);
+
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+
+protected:
+    virtual void DoDataExchange(CDataExchange* pDX);
+    LRESULT Default() override;
+
+    void OnPaint();
+    void OnSysCommand(UINT id, LPARAM lParam);
+
+    UINT m_nIDHelp;
+    CWnd* m_pParentWnd;
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void ExecuteDlgInit();
+
+    bool m_defaultRequested = false;
+};

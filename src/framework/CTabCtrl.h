@@ -1,0 +1,20 @@
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "CWnd.h"
+
+class CTabCtrl : public CWnd
+{
+public:
+    LONG InsertItem(int index, const wchar_t* text);
+    BOOL SetItem(int index, TCITEMW* item);
+    BOOL GetItemRect(int index, RECT* rect) const;
+    int GetItemCount() const { return static_cast<int>(SendMessage(TCM_GETITEMCOUNT)); }
+    int GetCurSel() const { return static_cast<int>(SendMessage(TCM_GETCURSEL)); }
+    int GetCurFocus() const { return static_cast<int>(SendMessage(TCM_GETCURFOCUS)); }
+
+    DECLARE_MESSAGE_MAP()
+};

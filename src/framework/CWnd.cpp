@@ -1,0 +1,226 @@
+#include "CWnd.h"
+
+#include <commctrl.h>
+
+namespace {
+
+const UINT_PTR kSubclassId = 0x4D56; // any constant: one subclass per window object
+
+const MessageMapEntry* FindEntry(const MessageMap* map, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const bool isCommand = message == WM_COMMAND;
+    const bool isNotify = message == WM_NOTIFY && lParam != 0;
+    const bool isCtlColor = message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC;
+    UINT id = 0;
+    UINT code = 0;
+    if (isCommand)
+    {
+        id = LOWORD(wParam);
+        code = HIWORD(wParam);
+    }
+    else if (isNotify)
+    {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        id = static_cast<UINT>(header->idFrom);
+        code = header->code;
+    }
+    const UINT wanted = isCtlColor ? static_cast<UINT>(WM_CTLCOLOR) : message;
+
+    for (; map != nullptr; map = map->base != nullptr ? map->base() : nullptr)
+    {
+        for (const MessageMapEntry* entry = map->entries; entry->handler != nullptr; ++entry)
+        {
+            if (entry->message != wanted)
+                continue;
+            if ((isCommand || isNotify) && (entry->controlId != id || entry->code != code))
+                continue;
+            return entry;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+CWnd::~CWnd()
+{
+    Unsubclass();
+}
+
+const MessageMap* CWnd::GetThisMessageMap()
+{
+    static const MessageMapEntry entries[] = { { 0, 0, 0, nullptr } };
+    static const MessageMap map = { nullptr, entries };
+    return &map;
+}
+
+const MessageMap* CWnd::GetMessageMap() const
+{
+    return GetThisMessageMap();
+}
+
+bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    const MessageMapEntry* entry = FindEntry(GetMessageMap(), message, wParam, lParam);
+    if (entry == nullptr)
+        return false;
+    const CurrentMessage outer = m_current;
+    m_current = { message, wParam, lParam };
+    result = entry->handler(this, message, wParam, lParam);
+    m_current = outer;
+    return true;
+}
+
+LRESULT CWnd::Default()
+{
+    if (m_hWnd == nullptr)
+        return 0;
+    if (m_subclassed)
+        return DefSubclassProc(m_hWnd, m_current.message, m_current.wParam, m_current.lParam);
+    return DefWindowProcW(m_hWnd, m_current.message, m_current.wParam, m_current.lParam);
+}
+
+BOOL CWnd::SubclassWindow(HWND hwnd)
+{
+    if (hwnd == nullptr || m_hWnd != nullptr)
+        return FALSE;
+    PreSubclassWindow();
+    if (!SetWindowSubclass(hwnd, &CWnd::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+        return FALSE;
+    m_hWnd = hwnd;
+    m_subclassed = true;
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent)
+{
+    if (parent == nullptr || parent->m_hWnd == nullptr)
+        return FALSE;
+    return SubclassWindow(::GetDlgItem(parent->m_hWnd, static_cast<int>(id)));
+}
+
+void CWnd::Unsubclass()
+{
+    if (m_subclassed && m_hWnd != nullptr)
+        RemoveWindowSubclass(m_hWnd, &CWnd::SubclassProc, kSubclassId);
+    m_subclassed = false;
+    m_hWnd = nullptr;
+}
+
+LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR, DWORD_PTR refData)
+{
+    CWnd* self = reinterpret_cast<CWnd*>(refData);
+    if (message == WM_NCDESTROY)
+    {
+        // The window goes; the object may live on and must not keep a dead handle.
+        self->Unsubclass();
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+    LRESULT result = 0;
+    if (self->OnWndMsg(message, wParam, lParam, result))
+        return result;
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+void CWnd::SetWindowText(const wchar_t* text)
+{
+    ::SetWindowTextW(m_hWnd, text);
+}
+
+std::wstring CWnd::GetWindowText() const
+{
+    const int length = ::GetWindowTextLengthW(m_hWnd);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = ::GetWindowTextW(m_hWnd, text.data(), length + 1);
+    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    return text;
+}
+
+BOOL CWnd::ShowWindow(int command)
+{
+    return ::ShowWindow(m_hWnd, command);
+}
+
+BOOL CWnd::SetWindowPos(HWND insertAfter, int x, int y, int cx, int cy, UINT flags)
+{
+    return ::SetWindowPos(m_hWnd, insertAfter, x, y, cx, cy, flags);
+}
+
+HWND CWnd::SetFocus()
+{
+    return ::SetFocus(m_hWnd);
+}
+
+void CWnd::Invalidate(BOOL erase)
+{
+    ::InvalidateRect(m_hWnd, nullptr, erase);
+}
+
+BOOL CWnd::IsIconic() const
+{
+    return ::IsIconic(m_hWnd);
+}
+
+BOOL CWnd::IsWindowVisible() const
+{
+    return ::IsWindowVisible(m_hWnd);
+}
+
+void CWnd::GetClientRect(RECT* rect) const
+{
+    if (!::GetClientRect(m_hWnd, rect))
+        *rect = RECT{};
+}
+
+HMENU CWnd::GetSystemMenu(BOOL revert) const
+{
+    return ::GetSystemMenu(m_hWnd, revert);
+}
+
+HWND CWnd::GetDlgItem(int id) const
+{
+    return ::GetDlgItem(m_hWnd, id);
+}
+
+void CWnd::SetDlgItemText(int id, const wchar_t* text)
+{
+    ::SetDlgItemTextW(m_hWnd, id, text);
+}
+
+std::wstring CWnd::GetDlgItemText(int id) const
+{
+    const HWND item = ::GetDlgItem(m_hWnd, id);
+    if (item == nullptr)
+        return std::wstring();
+    const int length = ::GetWindowTextLengthW(item);
+    if (length <= 0)
+        return std::wstring();
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = ::GetWindowTextW(item, text.data(), length + 1);
+    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+    return text;
+}
+
+HICON CWnd::SetIcon(HICON icon, BOOL big)
+{
+    return reinterpret_cast<HICON>(
+        ::SendMessageW(m_hWnd, WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return ::SendMessageW(m_hWnd, message, wParam, lParam);
+}
+
+BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return ::PostMessageW(m_hWnd, message, wParam, lParam);
+}
+
+int CWnd::MessageBox(const wchar_t* text, const wchar_t* caption, UINT type)
+{
+    return ::MessageBoxW(m_hWnd, text, caption, type);
+}
