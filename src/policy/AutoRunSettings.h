@@ -21,4 +21,7 @@ public:
     void Load();
     // Upper-cases disabledLetters in place.
     void Save();
+    // What Save writes except the drive letters, which stay as stored: for a save made
+    // when the stored letters could not be read.
+    void SaveSwitches();
 };

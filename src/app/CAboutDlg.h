@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Afx.h"
+
+// The about box: program name, version and copyright.
+class CAboutDlg : public CDialog
+{
+public:
+    CAboutDlg();
+    ~CAboutDlg() override;
+
+    BOOL OnInitDialog() override;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,28 @@
+#include "CMorvexApp.h"
+
+#include <commctrl.h>
+
+#include "CMorvexDlg.h"
+
+CMorvexApp theApp;
+
+CMorvexApp::CMorvexApp() = default;
+
+CMorvexApp::~CMorvexApp() = default;
+
+BOOL CMorvexApp::InitInstance()
+{
+    INITCOMMONCONTROLSEX controls = {};
+    controls.dwSize = sizeof(controls);
+    controls.dwICC = ICC_WIN95_CLASSES;
+    InitCommonControlsEx(&controls);
+
+    CWinApp::InitInstance();
+
+    CMorvexDlg dialog;
+    m_pMainWnd = &dialog;
+    dialog.DoModal();
+    // The dialog object ends here; nothing may reach it as the main window afterwards.
+    m_pMainWnd = nullptr;
+    return FALSE;
+}

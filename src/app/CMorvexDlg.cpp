@@ -1,0 +1,247 @@
+#include "CMorvexDlg.h"
+
+#include <shellapi.h>
+
+#include "CAboutDlg.h"
+#include "TabDlgBase.h"
+#include "TextConvert.h"
+#include "Translate.h"
+#include "WebLinks.h"
+#include "resource.h"
+
+namespace {
+
+const UINT kSystemCommandMask = 0xFFF0;
+
+void OpenAddress(const std::wstring& address)
+{
+    ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+const std::string& CurrentLanguage()
+{
+    return LanguageStrings::Instance().CurrentLanguage();
+}
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CMorvexDlg, CDialog)
+    ON_WM_SYSCOMMAND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_BN_CLICKED(IDOK, &CMorvexDlg::OnSaveClicked)
+    ON_WM_CTLCOLOR()
+    ON_STN_CLICKED(IDC_TOP_BANNER, &CMorvexDlg::OnTopBannerClicked)
+    ON_STN_CLICKED(IDC_RESOURCES_ICON, &CMorvexDlg::OnResourcesIconClicked)
+    ON_STN_CLICKED(IDC_BOTTOM_BANNER, &CMorvexDlg::OnBottomBannerClicked)
+END_MESSAGE_MAP()
+
+CMorvexDlg::CMorvexDlg(CWnd* parent)
+    : CDialog(IDD_MORVEX_DIALOG, parent)
+{
+    m_hIcon = AfxGetApp() != nullptr ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : nullptr;
+}
+
+CMorvexDlg::~CMorvexDlg() = default;
+
+void CMorvexDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_TABS, m_tabCtrl);
+    DDX_Control(pDX, IDC_TOP_BANNER, m_topBanner);
+    DDX_Control(pDX, IDC_BOTTOM_BANNER, m_bottomBanner);
+    DDX_Control(pDX, IDC_RESOURCES_ICON, m_resourcesIcon);
+}
+
+BOOL CMorvexDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    if (const HMENU systemMenu = GetSystemMenu(FALSE))
+    {
+        wchar_t about[256] = {};
+        if (LoadStringW(AfxGetResourceHandle(), IDS_ABOUTBOX, about, 256) > 0 && about[0] != L'\0')
+        {
+            AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+            AppendMenuW(systemMenu, MF_STRING, IDM_WEBSITE, T("More security from us online").c_str());
+        }
+    }
+
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+    m_backgroundBrush.CreateSolidBrush(RGB(255, 255, 255));
+    m_tabCtrl.Init();
+    LoadSettings();
+    UpdateTexts();
+    return TRUE;
+}
+
+void CMorvexDlg::UpdateTexts()
+{
+    SetWindowText(T("Morvex by Kestrune"));
+    SetDlgItemText(IDOK, T("&Save"));
+    SetDlgItemText(IDCANCEL, T("&Cancel"));
+
+    for (unsigned i = 0; i < m_tabCtrl.GetPageCount(); ++i)
+        m_tabCtrl.GetPage(i)->TranslateTexts();
+
+    const std::wstring tabTexts[] = { T("Disable AutoRun"), T("by Drive Type"), T("by Drive Letter") };
+    for (int i = 0; i < 3; ++i)
+    {
+        TCITEMW item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(tabTexts[i].c_str());
+        m_tabCtrl.SetItem(i, &item);
+    }
+
+    const BannerBitmaps banners = BannersForLanguage(CurrentLanguage());
+    m_topBanner.SetBitmap(Bitmap(banners.top));
+    m_bottomBanner.SetBitmap(Bitmap(banners.bottom));
+
+    RelabelSystemMenu();
+    Invalidate(TRUE);
+}
+
+// The entries are found by their commands: the system menu may hold more or fewer entries
+// than the standard seven, and then a position would name the wrong one.
+void CMorvexDlg::RelabelSystemMenu()
+{
+    const HMENU systemMenu = GetSystemMenu(FALSE);
+    if (systemMenu == nullptr)
+        return;
+    const std::wstring about = T("About Morvex") + L"...";
+    const std::wstring website = T("More security from us online");
+
+    MENUITEMINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_STRING;
+    info.dwTypeData = const_cast<wchar_t*>(about.c_str());
+    SetMenuItemInfoW(systemMenu, IDM_ABOUTBOX, FALSE, &info);
+    info.dwTypeData = const_cast<wchar_t*>(website.c_str());
+    SetMenuItemInfoW(systemMenu, IDM_WEBSITE, FALSE, &info);
+}
+
+HBITMAP CMorvexDlg::Bitmap(UINT id)
+{
+    CBitmap& bitmap = m_bitmaps[id];
+    if (bitmap.GetSafeHandle() == nullptr)
+        bitmap.LoadBitmap(id);
+    return bitmap;
+}
+
+bool CMorvexDlg::LoadSettings()
+{
+    try
+    {
+        m_settings.Load();
+    }
+    catch (const std::exception& error)
+    {
+        ShowError(error);
+        return false;
+    }
+    for (unsigned i = 0; i < m_tabCtrl.GetPageCount(); ++i)
+        m_tabCtrl.GetPage(i)->SettingsToControls(m_settings);
+    return true;
+}
+
+bool CMorvexDlg::SaveSettings()
+{
+    for (unsigned i = 0; i < m_tabCtrl.GetPageCount(); ++i)
+        m_tabCtrl.GetPage(i)->ControlsToSettings(m_settings);
+    try
+    {
+        m_settings.Save();
+    }
+    catch (const std::exception& error)
+    {
+        ShowError(error);
+        return false;
+    }
+    return true;
+}
+
+void CMorvexDlg::ShowError(const std::exception& error)
+{
+    MessageBox(morvex::Utf8ToWide(error.what()).c_str(), T("Error").c_str(), MB_ICONERROR);
+}
+
+std::wstring CMorvexDlg::MakeWebSiteAddress() const
+{
+    return ::MakeWebSiteAddress(CurrentLanguage());
+}
+
+void CMorvexDlg::OnOK()
+{
+    OnSaveClicked();
+}
+
+void CMorvexDlg::OnSaveClicked()
+{
+    SaveSettings();
+    LoadSettings();
+}
+
+void CMorvexDlg::OnSysCommand(UINT id, LPARAM lParam)
+{
+    const UINT command = id & kSystemCommandMask;
+    if (command == IDM_ABOUTBOX)
+    {
+        CAboutDlg about;
+        about.DoModal();
+    }
+    else if (command == IDM_WEBSITE)
+    {
+        OpenAddress(MakeWebSiteAddress());
+    }
+    else
+    {
+        CDialog::OnSysCommand(id, lParam);
+    }
+}
+
+void CMorvexDlg::OnPaint()
+{
+    if (!IsIconic())
+    {
+        CDialog::OnPaint();
+        return;
+    }
+    PAINTSTRUCT paint;
+    const HDC dc = BeginPaint(m_hWnd, &paint);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    const int iconWidth = GetSystemMetrics(SM_CXICON);
+    const int iconHeight = GetSystemMetrics(SM_CYICON);
+    RECT client;
+    GetClientRect(&client);
+    const int x = (client.right - client.left - iconWidth + 1) / 2;
+    const int y = (client.bottom - client.top - iconHeight + 1) / 2;
+    DrawIcon(dc, x, y, m_hIcon);
+    EndPaint(m_hWnd, &paint);
+}
+
+HCURSOR CMorvexDlg::OnQueryDragIcon()
+{
+    return static_cast<HCURSOR>(m_hIcon);
+}
+
+HBRUSH CMorvexDlg::OnCtlColor(HDC, HWND, UINT)
+{
+    return m_backgroundBrush;
+}
+
+void CMorvexDlg::OnTopBannerClicked()
+{
+    OpenAddress(MakeLandingPageAddress(CurrentLanguage()));
+}
+
+void CMorvexDlg::OnResourcesIconClicked()
+{
+    OpenAddress(MakeResourcesAddress(CurrentLanguage()));
+}
+
+void CMorvexDlg::OnBottomBannerClicked()
+{
+    OpenAddress(MakeLandingPageAddress(CurrentLanguage()));
+}

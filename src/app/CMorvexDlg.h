@@ -1,0 +1,62 @@
+#pragma once
+
+#include <exception>
+#include <map>
+#include <string>
+
+#include "Afx.h"
+#include "AutoRunSettings.h"
+#include "AutoRunTabCtrl.h"
+#include "HyperLinkStatic.h"
+
+// The program's window: banners, the tab control with the three pages, Save and Cancel.
+// It owns the policy that every page shows, loads it when it opens and after every save,
+// and reports registry errors.
+class CMorvexDlg : public CDialog
+{
+public:
+    explicit CMorvexDlg(CWnd* parent = nullptr);
+    ~CMorvexDlg() override;
+
+    BOOL OnInitDialog() override;
+    // Save never closes the window, whichever way it is pressed.
+    void OnOK() override;
+
+    void UpdateTexts();
+    bool LoadSettings();
+    bool SaveSettings();
+    std::wstring MakeWebSiteAddress() const;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+
+    void OnSysCommand(UINT id, LPARAM lParam);
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    void OnSaveClicked();
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
+    void OnTopBannerClicked();
+    void OnResourcesIconClicked();
+    void OnBottomBannerClicked();
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    void ShowError(const std::exception& error);
+    void RelabelSystemMenu();
+    HBITMAP Bitmap(UINT id);
+
+    AutoRunTabCtrl m_tabCtrl;
+    HICON m_hIcon;
+    HyperLinkStatic m_topBanner;
+    HyperLinkStatic m_bottomBanner;
+    HyperLinkStatic m_resourcesIcon;
+
+public:
+    AutoRunSettings m_settings;
+    CBrush m_backgroundBrush;
+
+private:
+    // Every banner shown so far, loaded once and kept until the window has gone.
+    std::map<UINT, CBitmap> m_bitmaps;
+};

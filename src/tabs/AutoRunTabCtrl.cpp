@@ -1,0 +1,95 @@
+#include "AutoRunTabCtrl.h"
+
+#include "ByDriveLetterTab.h"
+#include "ByDriveTypeTab.h"
+#include "CMorvexDlg.h"
+#include "DisableAutorunTab.h"
+#include "PageRules.h"
+#include "Translate.h"
+#include "resource.h"
+
+BEGIN_MESSAGE_MAP(AutoRunTabCtrl, CTabCtrl)
+    ON_WM_LBUTTONDOWN()
+    ON_WM_ERASEBKGND()
+    ON_WM_CTLCOLOR()
+END_MESSAGE_MAP()
+
+AutoRunTabCtrl::AutoRunTabCtrl() = default;
+
+AutoRunTabCtrl::~AutoRunTabCtrl()
+{
+    for (TabDlgBase* page : m_pages)
+        delete page;
+    m_pages.clear();
+}
+
+TabDlgBase* AutoRunTabCtrl::GetPage(unsigned index) const
+{
+    return index < m_pages.size() ? m_pages[index] : nullptr;
+}
+
+void AutoRunTabCtrl::Init()
+{
+    InsertItem(0, T("Disable AutoRun").c_str());
+    InsertItem(1, T("by Drive Type").c_str());
+    InsertItem(2, T("by Drive Letter").c_str());
+
+    m_pages.push_back(new DisableAutorunTab(this));
+    m_pages.push_back(new ByDriveTypeTab(this));
+    m_pages.push_back(new ByDriveLetterTab(this));
+
+    m_pages[0]->Create(IDD_DISABLE_AUTORUN_TAB, this);
+    m_pages[1]->Create(IDD_BY_DRIVE_TYPE_TAB, this);
+    m_pages[2]->Create(IDD_BY_DRIVE_LETTER_TAB, this);
+
+    m_pages[0]->ShowWindow(SW_SHOW);
+    m_pages[1]->ShowWindow(SW_HIDE);
+    m_pages[2]->ShowWindow(SW_HIDE);
+
+    SetRectangle();
+}
+
+void AutoRunTabCtrl::SetRectangle()
+{
+    RECT client;
+    RECT item = {};
+    GetClientRect(&client);
+    GetItemRect(0, &item);
+    const PagePlacement place = PagePlacementFor(client, item);
+    for (size_t i = 0; i < m_pages.size(); ++i)
+    {
+        const UINT show = i == 0 ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
+        m_pages[i]->SetWindowPos(HWND_TOP, place.x, place.y, place.width, place.height, show);
+    }
+}
+
+void AutoRunTabCtrl::OnLButtonDown(UINT, POINT)
+{
+    // The control selects the clicked button first.
+    Default();
+
+    const int focused = GetCurFocus();
+    if (focused == m_currentPage || focused < 0 || focused >= static_cast<int>(m_pages.size()))
+        return;
+    m_pages[static_cast<size_t>(m_currentPage)]->ShowWindow(SW_HIDE);
+    m_currentPage = focused;
+    m_pages[static_cast<size_t>(m_currentPage)]->ShowWindow(SW_SHOW);
+    m_pages[static_cast<size_t>(m_currentPage)]->SetFocus();
+}
+
+BOOL AutoRunTabCtrl::OnEraseBkgnd(HDC dc)
+{
+    const CMorvexDlg* main = dynamic_cast<CMorvexDlg*>(AfxGetMainWnd());
+    if (main == nullptr || main->m_backgroundBrush.GetSafeHandle() == nullptr)
+        return static_cast<BOOL>(Default());
+    RECT client;
+    GetClientRect(&client);
+    FillRect(dc, &client, main->m_backgroundBrush);
+    return TRUE;
+}
+
+HBRUSH AutoRunTabCtrl::OnCtlColor(HDC, HWND, UINT)
+{
+    const CMorvexDlg* main = dynamic_cast<CMorvexDlg*>(AfxGetMainWnd());
+    return main != nullptr ? main->m_backgroundBrush.GetSafeHandle() : reinterpret_cast<HBRUSH>(Default());
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "TabDlgBase.h"
+
+// The third page: the drive letters on which AutoRun is disabled as well, as free text.
+// The text goes between the field and the policy unchanged; the policy reads the letters.
+class ByDriveLetterTab : public TabDlgBase
+{
+public:
+    explicit ByDriveLetterTab(CWnd* parent);
+    ~ByDriveLetterTab() override;
+
+    void SettingsToControls(const AutoRunSettings& settings) override;
+    void ControlsToSettings(AutoRunSettings& settings) override;
+    void TranslateTexts() override;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    CEdit m_letters;
+};

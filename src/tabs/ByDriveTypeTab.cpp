@@ -1,0 +1,76 @@
+#include "ByDriveTypeTab.h"
+
+#include "Translate.h"
+#include "resource.h"
+
+BEGIN_MESSAGE_MAP(ByDriveTypeTab, CDialog)
+    ON_BN_CLICKED(IDC_SELECT_ALL, &ByDriveTypeTab::OnSelectAll)
+    ON_WM_CTLCOLOR()
+END_MESSAGE_MAP()
+
+ByDriveTypeTab::ByDriveTypeTab(CWnd* parent)
+    : TabDlgBase(IDD_BY_DRIVE_TYPE_TAB, parent)
+{
+}
+
+ByDriveTypeTab::~ByDriveTypeTab() = default;
+
+void ByDriveTypeTab::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    for (int i = 0; i < kSwitchCount; ++i)
+        DDX_Control(pDX, IDC_RUN_AUTORUN_INF + i, m_switches[i]);
+    DDX_Control(pDX, IDC_SELECT_ALL, m_selectAll);
+    for (int i = 0; i < kSwitchCount; ++i)
+        DDX_Control(pDX, IDC_BALL_RUN_AUTORUN_INF + i, m_balls[i]);
+}
+
+void ByDriveTypeTab::SettingsToControls(const AutoRunSettings& settings)
+{
+    if (m_redBall.GetSafeHandle() == nullptr)
+        m_redBall.LoadBitmap(IDB_RED_BALL);
+    if (m_greenBall.GetSafeHandle() == nullptr)
+        m_greenBall.LoadBitmap(IDB_GREEN_BALL);
+
+    for (int i = 0; i < kSwitchCount; ++i)
+    {
+        const bool enabled = GetSwitch(settings, i);
+        m_switches[i].SetCheck(enabled ? BST_CHECKED : BST_UNCHECKED);
+        m_balls[i].SetBitmap(enabled ? m_redBall : m_greenBall);
+    }
+    m_selectAll.SetCheck(AllDriveTypesEnabled(settings) ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void ByDriveTypeTab::ControlsToSettings(AutoRunSettings& settings)
+{
+    for (int i = 0; i < kSwitchCount; ++i)
+        SetSwitch(settings, i, m_switches[i].GetCheck() == BST_CHECKED);
+}
+
+void ByDriveTypeTab::TranslateTexts()
+{
+    SetDlgItemText(IDC_RUN_AUTORUN_INF, T("Automatically run autorun.inf files"));
+    SetDlgItemText(IDC_DRIVE_TYPE_GROUP, T("Autorun status on a drive type basis"));
+    SetDlgItemText(IDC_UNKNOWN_DRIVES, T("Enabled for unknown drives"));
+    SetDlgItemText(IDC_REMOVABLE_DRIVES, T("Enabled for removable drives"));
+    SetDlgItemText(IDC_FIXED_DRIVES, T("Enabled for fixed drives"));
+    SetDlgItemText(IDC_NETWORK_DRIVES, T("Enabled for network drives"));
+    SetDlgItemText(IDC_CDROM_DRIVES, T("Enabled for CD/DVD-ROM/Blu-ray drives"));
+    SetDlgItemText(IDC_RAM_DISKS, T("Enabled for RAM disks"));
+    SetDlgItemText(IDC_SELECT_ALL, T("Select all"));
+    Invalidate(TRUE);
+}
+
+// Only the boxes follow "Select all"; the balls keep showing what is stored.
+void ByDriveTypeTab::OnSelectAll()
+{
+    const int state = m_selectAll.GetCheck();
+    for (int i = 1; i < kSwitchCount; ++i)
+        m_switches[i].SetCheck(state);
+}
+
+HBRUSH ByDriveTypeTab::OnCtlColor(HDC, HWND, UINT)
+{
+    const HBRUSH brush = BackgroundBrush();
+    return brush != nullptr ? brush : reinterpret_cast<HBRUSH>(Default());
+}

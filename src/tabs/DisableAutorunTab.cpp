@@ -1,0 +1,122 @@
+#include "DisableAutorunTab.h"
+
+#include <exception>
+
+#include "CMorvexDlg.h"
+#include "PageRules.h"
+#include "TextConvert.h"
+#include "Translate.h"
+#include "resource.h"
+
+BEGIN_MESSAGE_MAP(DisableAutorunTab, CDialog)
+    ON_CBN_SELCHANGE(IDC_LANGUAGE, &DisableAutorunTab::OnLanguageChange)
+    ON_BN_CLICKED(IDC_DISABLE_EVERYTHING, &DisableAutorunTab::OnDisableEverythingAndSave)
+    ON_WM_CTLCOLOR()
+END_MESSAGE_MAP()
+
+DisableAutorunTab::DisableAutorunTab(CWnd* parent)
+    : TabDlgBase(IDD_DISABLE_AUTORUN_TAB, parent)
+{
+}
+
+DisableAutorunTab::~DisableAutorunTab() = default;
+
+void DisableAutorunTab::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_LANGUAGE, m_languageCombo);
+    DDX_Control(pDX, IDC_STATUS_PICTURE, m_statusPicture);
+}
+
+BOOL DisableAutorunTab::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    m_languageCombo.SetCurSel(LanguageIndex(LanguageStrings::Instance().CurrentLanguage()));
+    return TRUE;
+}
+
+void DisableAutorunTab::SettingsToControls(const AutoRunSettings& settings)
+{
+    const ProtectionState state = EvaluateProtection(settings);
+    CBitmap& picture = state == ProtectionState::Safe ? m_tickBitmap : m_warningBitmap;
+    if (picture.GetSafeHandle() == nullptr)
+        picture.LoadBitmap(state == ProtectionState::Safe ? IDB_TICK : IDB_WARNING);
+    m_statusPicture.SetBitmap(picture);
+
+    std::wstring text;
+    switch (state)
+    {
+    case ProtectionState::NotControlled:
+        text = T("Your PC is currently not safe. AutoRun is not controlled.");
+        break;
+    case ProtectionState::NotCompletelySafe:
+        text = T("Your PC is not completely safe. AutoRun is not completely disabled.");
+        break;
+    case ProtectionState::Safe:
+        text = T("Your PC is safe. AutoRun is disabled.");
+        break;
+    }
+    SetDlgItemText(IDC_STATUS_TEXT, text);
+}
+
+void DisableAutorunTab::ControlsToSettings(AutoRunSettings&)
+{
+    // Nothing on this page edits the policy.
+}
+
+void DisableAutorunTab::TranslateTexts()
+{
+    SetDlgItemText(IDC_DISABLE_EVERYTHING, T("Disable Everything and Save"));
+    SetDlgItemText(IDC_LANGUAGE_LABEL, T("Select language:"));
+    SetDlgItemText(IDC_EXPLANATION, T("AutoRun should be completely disabled on your PC so that removable media like USB Sticks or CD/DVD drives cannot execute programs automatically. This will protect your PC against malware (e.g. Conficker worm, Stuxnet etc.) that could infect your computer."));
+    if (const CMorvexDlg* main = MainDialog())
+        SettingsToControls(main->m_settings);
+    Invalidate(TRUE);
+}
+
+void DisableAutorunTab::OnLanguageChange()
+{
+    LanguageStrings::Instance().SetLanguage(LanguageCodeAt(m_languageCombo.GetCurSel()));
+    if (CMorvexDlg* main = MainDialog())
+        main->UpdateTexts();
+}
+
+void DisableAutorunTab::OnDisableEverythingAndSave()
+{
+    AutoRunSettings everythingOff;
+    bool read = true;
+    try
+    {
+        everythingOff.Load();
+    }
+    catch (const std::exception&)
+    {
+        // Saving goes ahead without a word: the switches do not depend on what was read.
+        read = false;
+    }
+    for (int i = 0; i < kSwitchCount; ++i)
+        SetSwitch(everythingOff, i, false);
+
+    try
+    {
+        // Without a successful read the drive letters are unknown; writing the empty list
+        // would wipe the stored ones, so they are left as they are.
+        if (read)
+            everythingOff.Save();
+        else
+            everythingOff.SaveSwitches();
+    }
+    catch (const std::exception& error)
+    {
+        MessageBox(morvex::Utf8ToWide(error.what()).c_str(), T("Error").c_str(), MB_ICONERROR);
+    }
+
+    if (CMorvexDlg* main = MainDialog())
+        main->LoadSettings();
+}
+
+HBRUSH DisableAutorunTab::OnCtlColor(HDC, HWND, UINT)
+{
+    const HBRUSH brush = BackgroundBrush();
+    return brush != nullptr ? brush : reinterpret_cast<HBRUSH>(Default());
+}

@@ -1,0 +1,42 @@
+#pragma once
+// The decisions the pages make, kept apart from the windows so that they can be checked
+// on their own.
+
+#include <windows.h>
+
+#include <string>
+
+#include "AutoRunSettings.h"
+
+// The seven switches in the order of the drive-type page's controls: check box 1000 + i and
+// ball 1013 + i show switch i. Index 0 is autorun.inf, 1 to 6 are the drive types.
+const int kSwitchCount = 7;
+bool GetSwitch(const AutoRunSettings& settings, int index);
+void SetSwitch(AutoRunSettings& settings, int index, bool enabled);
+
+// "Select all" is ticked when every drive type is enabled; autorun.inf does not count.
+bool AllDriveTypesEnabled(const AutoRunSettings& settings);
+
+enum class ProtectionState
+{
+    NotControlled,     // autorun.inf files are honoured
+    NotCompletelySafe, // autorun.inf ignored, but some drive type still enabled
+    Safe               // everything off; the drive letters play no part
+};
+ProtectionState EvaluateProtection(const AutoRunSettings& settings);
+
+// The language selector's items are English, Deutsch, Francais, in this order.
+int LanguageIndex(const std::string& code);
+const char* LanguageCodeAt(int index);
+
+// Where a page stands inside the tab control: just below the first tab button, one pixel
+// inside the right and bottom edges of the client area. Both rectangles in the tab
+// control's client coordinates.
+struct PagePlacement
+{
+    int x;
+    int y;
+    int width;
+    int height;
+};
+PagePlacement PagePlacementFor(const RECT& client, const RECT& firstItem);

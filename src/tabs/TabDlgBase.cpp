@@ -1,0 +1,35 @@
+#include "TabDlgBase.h"
+
+#include "CMorvexDlg.h"
+
+TabDlgBase::TabDlgBase(UINT templateId, CWnd* parent)
+    : CDialog(templateId, parent)
+{
+}
+
+TabDlgBase::~TabDlgBase() = default;
+
+void TabDlgBase::OnOK()
+{
+    CWnd* main = AfxGetMainWnd();
+    if (main != nullptr && main->GetSafeHwnd() != nullptr)
+        main->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(main->GetDlgItem(IDOK)));
+}
+
+void TabDlgBase::OnCancel()
+{
+    CWnd* main = AfxGetMainWnd();
+    if (main != nullptr && main->GetSafeHwnd() != nullptr)
+        main->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(main->GetDlgItem(IDCANCEL)));
+}
+
+CMorvexDlg* TabDlgBase::MainDialog()
+{
+    return dynamic_cast<CMorvexDlg*>(AfxGetMainWnd());
+}
+
+HBRUSH TabDlgBase::BackgroundBrush()
+{
+    const CMorvexDlg* main = MainDialog();
+    return main != nullptr ? main->m_backgroundBrush.GetSafeHandle() : nullptr;
+}

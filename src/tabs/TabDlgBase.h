@@ -1,0 +1,31 @@
+#pragma once
+
+#include "Afx.h"
+#include "AutoRunSettings.h"
+
+class CMorvexDlg;
+
+// A page of the main window's tab control: a modeless child dialog through which the main
+// dialog shows the policy, collects it back and re-translates the page.
+class TabDlgBase : public CDialog
+{
+public:
+    TabDlgBase(UINT templateId, CWnd* parent);
+    ~TabDlgBase() override;
+
+    virtual void SettingsToControls(const AutoRunSettings& settings) = 0;
+    virtual void ControlsToSettings(AutoRunSettings& settings) = 0;
+    virtual void TranslateTexts() = 0;
+
+    // Enter and Escape pressed inside a page come here as the page's own OK and Cancel. A
+    // page must never end (its window would vanish from the tab control), so both keys are
+    // given to the main window: Enter presses its default button, Save; Escape closes it.
+    void OnOK() override;
+    void OnCancel() override;
+
+protected:
+    // The main window, which owns the policy shown on every page; null before it exists.
+    static CMorvexDlg* MainDialog();
+    // The main window's white background, for every colour request of a page.
+    static HBRUSH BackgroundBrush();
+};
