@@ -1,0 +1,215 @@
+#include "OptionsStore.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <vector>
+
+#include "TextConvert.h"
+#include "Win32Exception.h"
+
+namespace {
+
+const char kDeleteFailed[] = "Failed to delete value.";
+const char kSetFailed[] = "Failed set value.";
+const char kQueryFailed[] = "Failed to query value.";
+
+// Bytes of the first attempt to read a text; most values fit, longer ones cost a second query.
+const DWORD kFirstTextBytes = 64;
+
+// Closes its key on every path out of an operation.
+class Key
+{
+public:
+    Key() = default;
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    ~Key() { Close(); }
+
+    HKEY* Out() { return &handle; }
+    HKEY Get() const { return handle; }
+    void Close()
+    {
+        if (handle != nullptr)
+        {
+            RegCloseKey(handle);
+            handle = nullptr;
+        }
+    }
+
+private:
+    HKEY handle = nullptr;
+};
+
+const wchar_t* OrEmpty(const wchar_t* text)
+{
+    return text != nullptr ? text : L"";
+}
+
+[[noreturn]] void ThrowForKey(const wchar_t* keyPath, LONG code)
+{
+    throw Win32Exception(morvex::WideToUtf8(OrEmpty(keyPath)).c_str(), static_cast<unsigned long>(code));
+}
+
+} // namespace
+
+OptionsStore::OptionsStore()
+    : isWow64(false)
+{
+    // Looked up at run time: kernel32 of the oldest supported systems lacks it.
+    typedef BOOL(WINAPI * IsWow64ProcessFn)(HANDLE, PBOOL);
+    const HMODULE kernel = GetModuleHandleW(L"kernel32");
+    if (kernel == nullptr)
+        return;
+    const auto isWow64Process =
+        reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void*>(GetProcAddress(kernel, "IsWow64Process")));
+    if (isWow64Process == nullptr)
+        return;
+    BOOL wow64 = FALSE;
+    isWow64Process(GetCurrentProcess(), &wow64);
+    isWow64 = wow64 != FALSE;
+}
+
+// The policy is read by 64-bit Windows from its own view; a 32-bit process must not land in
+// Wow6432Node.
+static REGSAM WithView(REGSAM access, bool wow64)
+{
+    return wow64 ? (access | KEY_WOW64_64KEY) : access;
+}
+
+static void CreateForWriting(HKEY root, const wchar_t* keyPath, bool wow64, Key& key)
+{
+    const LONG result = RegCreateKeyExW(root, OrEmpty(keyPath), 0, nullptr, 0, WithView(KEY_WRITE, wow64),
+                                        nullptr, key.Out(), nullptr);
+    if (result != ERROR_SUCCESS)
+        ThrowForKey(keyPath, result);
+}
+
+// false: the key is not there. Any other failure to open throws.
+static bool OpenForReading(HKEY root, const wchar_t* keyPath, bool wow64, Key& key)
+{
+    const LONG result = RegOpenKeyExW(root, OrEmpty(keyPath), 0, WithView(KEY_READ, wow64), key.Out());
+    if (result == ERROR_FILE_NOT_FOUND)
+        return false;
+    if (result != ERROR_SUCCESS)
+        ThrowForKey(keyPath, result);
+    return true;
+}
+
+// The outcome of a query once the key is closed: true read, false absent, otherwise throws.
+static bool QueryOutcome(LONG result)
+{
+    if (result == ERROR_SUCCESS)
+        return true;
+    if (result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND)
+        return false;
+    throw Win32Exception(kQueryFailed, static_cast<unsigned long>(result));
+}
+
+bool OptionsStore::DeleteValue(HKEY root, const wchar_t* keyPath, const wchar_t* valueName)
+{
+    Key key;
+    CreateForWriting(root, keyPath, isWow64, key);
+    const LONG result = RegDeleteValueW(key.Get(), OrEmpty(valueName));
+    key.Close();
+    if (result == ERROR_SUCCESS)
+        return true;
+    if (result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND)
+        return false;
+    throw Win32Exception(kDeleteFailed, static_cast<unsigned long>(result));
+}
+
+bool OptionsStore::SetDword(HKEY root, const wchar_t* keyPath, const wchar_t* valueName, DWORD value)
+{
+    Key key;
+    CreateForWriting(root, keyPath, isWow64, key);
+    const LONG result = RegSetValueExW(key.Get(), OrEmpty(valueName), 0, REG_DWORD,
+                                       reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    key.Close();
+    if (result != ERROR_SUCCESS)
+        throw Win32Exception(kSetFailed, static_cast<unsigned long>(result));
+    return true;
+}
+
+bool OptionsStore::SetString(HKEY root, const wchar_t* keyPath, const wchar_t* valueName, const wchar_t* text)
+{
+    text = OrEmpty(text);
+    // The stored data includes the terminating null character.
+    const size_t bytes = (std::wcslen(text) + 1) * sizeof(wchar_t);
+    if (bytes > MAXDWORD)
+        throw Win32Exception(kSetFailed, ERROR_INVALID_PARAMETER);
+
+    Key key;
+    CreateForWriting(root, keyPath, isWow64, key);
+    const LONG result = RegSetValueExW(key.Get(), OrEmpty(valueName), 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(text), static_cast<DWORD>(bytes));
+    key.Close();
+    if (result != ERROR_SUCCESS)
+        throw Win32Exception(kSetFailed, static_cast<unsigned long>(result));
+    return true;
+}
+
+bool OptionsStore::GetDword(HKEY root, const wchar_t* keyPath, const wchar_t* valueName, DWORD& value,
+                            DWORD defaultValue)
+{
+    value = defaultValue;
+    Key key;
+    if (!OpenForReading(root, keyPath, isWow64, key))
+        return false;
+
+    DWORD type = REG_NONE;
+    DWORD data = 0;
+    DWORD size = sizeof(data);
+    LONG result = RegQueryValueExW(key.Get(), OrEmpty(valueName), nullptr, &type, reinterpret_cast<BYTE*>(&data),
+                                   &size);
+    key.Close();
+    if (result == ERROR_SUCCESS)
+    {
+        // A REG_DWORD shorter than four bytes would leave part of the number undefined.
+        if (type != REG_DWORD || size != sizeof(data))
+            result = ERROR_INVALID_DATA;
+        else
+            value = data;
+    }
+    return QueryOutcome(result);
+}
+
+bool OptionsStore::GetString(HKEY root, const wchar_t* keyPath, const wchar_t* valueName, std::wstring& text,
+                             const wchar_t* defaultText)
+{
+    text = OrEmpty(defaultText);
+    Key key;
+    if (!OpenForReading(root, keyPath, isWow64, key))
+        return false;
+
+    DWORD type = REG_NONE;
+    wchar_t first[kFirstTextBytes / sizeof(wchar_t)] = {};
+    std::vector<wchar_t> larger;
+    const wchar_t* data = first;
+    DWORD size = kFirstTextBytes;
+    LONG result = RegQueryValueExW(key.Get(), OrEmpty(valueName), nullptr, &type, reinterpret_cast<BYTE*>(first),
+                                   &size);
+    if (result == ERROR_MORE_DATA && size <= MAXDWORD - 2)
+    {
+        size += 2;
+        larger.assign((size + 1) / sizeof(wchar_t), L'\0');
+        data = larger.data();
+        result = RegQueryValueExW(key.Get(), OrEmpty(valueName), nullptr, &type,
+                                  reinterpret_cast<BYTE*>(larger.data()), &size);
+    }
+    key.Close();
+    if (result == ERROR_SUCCESS)
+    {
+        if (type != REG_SZ)
+        {
+            result = ERROR_INVALID_DATA;
+        }
+        else
+        {
+            // Only the bytes the registry returned count: a text stored without its
+            // terminating null ends where its data ends.
+            const wchar_t* end = data + size / sizeof(wchar_t);
+            text.assign(data, std::find(data, end, L'\0'));
+        }
+    }
+    return QueryOutcome(result);
+}
