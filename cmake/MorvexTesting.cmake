@@ -23,19 +23,22 @@ else()
   set(MORVEX_TESTS_32BIT_ONLY OFF)
 endif()
 
-# morvex_add_gtest(TARGET SOURCES... [LIBS ...] [LOCK name] [WOW32_FILTER pattern])
+# morvex_add_gtest(TARGET SOURCES... [LIBS ...] [LOCK name] [WOW32_FILTER pattern]
+#                  [PROPERTIES prop value ...])
 # One GoogleTest executable. Its tests are listed when ctest runs (through Wine when
 # cross-compiled). Tests that share registry values name the same LOCK, so that CTest never
 # runs two of them at once. WOW32_FILTER names the tests (a --gtest_filter pattern) that
-# are about the 32-bit process itself and also run in the 32-bit build.
+# are about the 32-bit process itself and also run in the 32-bit build. PROPERTIES are
+# further CTest properties of every test (a fixture, for instance).
 function(morvex_add_gtest target)
-  cmake_parse_arguments(arg "" "LOCK;WOW32_FILTER" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(arg "" "LOCK;WOW32_FILTER" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${target} ${arg_SOURCES} ${arg_UNPARSED_ARGUMENTS})
   target_link_libraries(${target} PRIVATE ${arg_LIBS} GTest::gtest GTest::gtest_main)
   set(props TIMEOUT 300)
   if(arg_LOCK)
     list(APPEND props RESOURCE_LOCK ${arg_LOCK})
   endif()
+  list(APPEND props ${arg_PROPERTIES})
   if(NOT MORVEX_TESTS_32BIT_ONLY)
     gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
                          PROPERTIES ${props})

@@ -1,0 +1,155 @@
+// Choosing another language re-translates the whole window at once, from the translation
+// files beside the program, without reading or writing the registry.
+#include "MorvexFixture.h"
+
+#include "resource.h"
+
+namespace e2e {
+namespace {
+
+const char* const kStatusKey = "Your PC is currently not safe. AutoRun is not controlled.";
+
+struct TextPlace
+{
+    int page; // -1: the main window
+    int id;   // 0: the window's own title
+    const char* key;
+};
+
+const TextPlace kTexts[] = {
+    {-1, 0, "Morvex by Kestrune"},
+    {-1, IDOK, "&Save"},
+    {-1, IDCANCEL, "&Cancel"},
+    {kOverviewPage, IDC_DISABLE_EVERYTHING, "Disable Everything and Save"},
+    {kOverviewPage, IDC_LANGUAGE_LABEL, "Select language:"},
+    {kOverviewPage, IDC_EXPLANATION,
+     "AutoRun should be completely disabled on your PC so that removable media like USB Sticks or CD/DVD drives "
+     "cannot execute programs automatically. This will protect your PC against malware (e.g. Conficker worm, "
+     "Stuxnet etc.) that could infect your computer."},
+    {kOverviewPage, IDC_STATUS_TEXT, kStatusKey},
+    {kDriveTypePage, IDC_RUN_AUTORUN_INF, "Automatically run autorun.inf files"},
+    {kDriveTypePage, IDC_DRIVE_TYPE_GROUP, "Autorun status on a drive type basis"},
+    {kDriveTypePage, IDC_UNKNOWN_DRIVES, "Enabled for unknown drives"},
+    {kDriveTypePage, IDC_REMOVABLE_DRIVES, "Enabled for removable drives"},
+    {kDriveTypePage, IDC_FIXED_DRIVES, "Enabled for fixed drives"},
+    {kDriveTypePage, IDC_NETWORK_DRIVES, "Enabled for network drives"},
+    {kDriveTypePage, IDC_CDROM_DRIVES, "Enabled for CD/DVD-ROM/Blu-ray drives"},
+    {kDriveTypePage, IDC_RAM_DISKS, "Enabled for RAM disks"},
+    {kDriveTypePage, IDC_SELECT_ALL, "Select all"},
+    {kDriveLetterPage, IDC_DRIVE_LETTER_GROUP, "Disable autorun on specific drive letters"},
+    {kDriveLetterPage, IDC_DRIVE_LETTER_LABEL, "Additionally auto-run is disabled on the following drive letters:"},
+};
+const char* const kTabKeys[] = {"Disable AutoRun", "by Drive Type", "by Drive Letter"};
+
+struct LanguageCase
+{
+    int index;
+    const char* code;
+};
+
+class Language : public MorvexTest, public ::testing::WithParamInterface<LanguageCase>
+{
+protected:
+    HWND Place(const TextPlace& place) const
+    {
+        if (place.page < 0)
+            return place.id ? Item(main, place.id) : main;
+        return PageItem(place.page, place.id);
+    }
+
+    // Every text of the window and its pages as the language shows it.
+    void ExpectTexts(const std::map<std::string, std::string>& strings, const char* code)
+    {
+        for (const auto& place : kTexts)
+            EXPECT_EQ(Translated(strings, place.key), Utf8(TextOf(Place(place)))) << code << ": " << place.key;
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(Translated(strings, kTabKeys[i]), Utf8(TabItemText(tabs, i))) << code << ": tab " << i;
+    }
+
+    void Choose(int index, const std::string& title)
+    {
+        SelectComboItem(PageItem(kOverviewPage, IDC_LANGUAGE), index);
+        EXPECT_TRUE(WaitUntil([&] { return Utf8(TextOf(main)) == title; })) << "title " << title;
+        Sync(main);
+    }
+
+    HWND OpenAboutBox()
+    {
+        PostMessageW(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        HWND about = nullptr;
+        const DWORD pid = process.Id();
+        WaitUntil([&] {
+            for (HWND window : TopLevelDialogs(pid))
+                if (GetDlgItem(window, IDC_VERSION_LINE))
+                    about = window;
+            return about != nullptr;
+        });
+        return about;
+    }
+
+    void CloseAboutBox(HWND about)
+    {
+        Click(Item(about, IDOK));
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
+    }
+};
+
+TEST_P(Language, EveryTextChangesAtOnceAndNothingIsReadOrWritten)
+{
+    const LanguageCase& c = GetParam();
+    const auto strings = LanguageFile(c.code);
+    ASSERT_FALSE(strings.empty()) << "no translations in lang\\" << c.code << ".strings";
+    const std::map<std::string, std::string> english;
+
+    ASSERT_TRUE(Launch());
+    HWND about = OpenAboutBox();
+    ASSERT_NE(nullptr, about);
+    const std::wstring copyright = TextOf(Item(about, IDC_COPYRIGHT_LINE));
+    CloseAboutBox(about);
+
+    // A pending edit, and a registry change behind the program's back: a re-read would
+    // show it, a write would undo it.
+    HWND letters = PageItem(kDriveLetterPage, IDC_DRIVE_LETTERS);
+    SetText(letters, L"q, r");
+    ASSERT_TRUE(WriteValue(HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoDriveTypeAutoRun", Dword(0xFF)));
+    const RegistrySnapshot before;
+    const Pixels englishBanner = Capture(Item(main, IDC_TOP_BANNER));
+
+    Choose(c.index, Translated(strings, "Morvex by Kestrune"));
+    ExpectTexts(strings, c.code);
+    EXPECT_EQ(c.index, ComboSelection(PageItem(kOverviewPage, IDC_LANGUAGE)));
+    const std::vector<std::wstring> languages = {L"English", L"Deutsch", L"Francais"};
+    EXPECT_EQ(languages, ComboItems(PageItem(kOverviewPage, IDC_LANGUAGE)));
+    EXPECT_EQ(L"q, r", TextOf(letters)) << "the pending letters were lost";
+    EXPECT_EQ(BST_CHECKED, CheckState(PageItem(kDriveTypePage, IDC_UNKNOWN_DRIVES))) << "the registry was read again";
+    EXPECT_EQ(kOverviewPage, VisiblePage());
+    EXPECT_TRUE(WaitUntil([&] { return Capture(Item(main, IDC_TOP_BANNER)).data != englishBanner.data; }))
+        << "the top banner did not change";
+
+    about = OpenAboutBox();
+    ASSERT_NE(nullptr, about);
+    EXPECT_EQ(Translated(strings, "About Morvex"), Utf8(TextOf(about)));
+    EXPECT_EQ(Translated(strings, "Morvex Version") + " 1.0.1.0", Utf8(TextOf(Item(about, IDC_VERSION_LINE))));
+    EXPECT_EQ(copyright, TextOf(Item(about, IDC_COPYRIGHT_LINE)));
+    CloseAboutBox(about);
+
+    // Back to English: the keys themselves.
+    Choose(0, "Morvex by Kestrune");
+    ExpectTexts(english, "en");
+    EXPECT_EQ(L"q, r", TextOf(letters));
+    EXPECT_TRUE(WaitUntil([&] { return Capture(Item(main, IDC_TOP_BANNER)).data == englishBanner.data; }))
+        << "the English banner did not come back";
+
+    const RegistrySnapshot after;
+    EXPECT_TRUE(before == after) << before.Differences(after);
+    ExpectNoMessageBox();
+    CancelAndExpectExit();
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Language, ::testing::Values(LanguageCase{1, "de"}, LanguageCase{2, "fr"}),
+                         [](const ::testing::TestParamInfo<LanguageCase>& info) {
+                             return std::string(info.param.code);
+                         });
+
+} // namespace
+} // namespace e2e
