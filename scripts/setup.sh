@@ -10,6 +10,7 @@ packages=(
   xvfb xauth x11-utils imagemagick icoutils fonts-wine
   googletest
   clang libclang-rt-14-dev
+  python3
 )
 
 missing=()
