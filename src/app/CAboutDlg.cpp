@@ -9,7 +9,7 @@ namespace {
 
 // The same text as the FileVersion entry of the version block.
 const wchar_t kVersion[] = L"1,0,1,0";
-const wchar_t kCopyright[] = L"Copyright \u00A9 2011-2025 Kestrune";
+const wchar_t kCopyright[] = L"Copyright (C) 2026 Kestrune";
 
 } // namespace
 
