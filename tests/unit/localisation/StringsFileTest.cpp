@@ -156,7 +156,8 @@ TEST(StringsFile, BinaryGarbage)
         state = state * 1103515245u + 12345u;
         byte = static_cast<char>(state >> 24);
     }
-    // 0x1A would end the garbage early; what follows it must still be skipped, not parsed.
+    // The garbage holds 0x1A early on: whatever comes after it is never parsed, in one piece
+    // or in chunks.
     Pairs whole;
     const std::size_t count = ParseStringsFile(bytes, whole);
 
