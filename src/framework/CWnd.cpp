@@ -84,10 +84,13 @@ BOOL CWnd::SubclassWindow(HWND hwnd)
 {
     if (hwnd == nullptr || m_hWnd != nullptr)
         return FALSE;
+    m_hWnd = hwnd;
     PreSubclassWindow();
     if (!SetWindowSubclass(hwnd, &CWnd::SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
+    {
+        m_hWnd = nullptr;
         return FALSE;
-    m_hWnd = hwnd;
+    }
     m_subclassed = true;
     return TRUE;
 }

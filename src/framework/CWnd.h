@@ -48,7 +48,7 @@ public:
 
 protected:
     virtual const MessageMap* GetMessageMap() const;
-    // Runs just before a control object is attached to its window.
+    // Runs when a control object is attached to its window, before its messages reach the map.
     virtual void PreSubclassWindow() {}
     // The system's own handling of the message being handled now.
     virtual LRESULT Default();
