@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "Afx.h"
+
+namespace {
+
+// A control object with handlers in its own map and in its base class's map.
+class ProbeBase : public CStatic
+{
+public:
+    int erases = 0;
+
+protected:
+    BOOL OnEraseBkgnd(HDC)
+    {
+        ++erases;
+        return TRUE;
+    }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(ProbeBase, CStatic)
+    ON_WM_ERASEBKGND()
+END_MESSAGE_MAP()
+
+class Probe : public ProbeBase
+{
+public:
+    int cursorRequests = 0;
+    bool hookSawWindow = false;
+    LRESULT defaultResult = -1;
+
+protected:
+    void PreSubclassWindow() override { hookSawWindow = GetSafeHwnd() != nullptr; }
+    BOOL OnSetCursor(HWND, UINT, UINT)
+    {
+        ++cursorRequests;
+        return TRUE;
+    }
+    void OnLButtonDown(UINT, POINT)
+    {
+        // The control's own handling, asked for inside the handler.
+        defaultResult = Default();
+    }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(Probe, ProbeBase)
+    ON_WM_SETCURSOR()
+    ON_WM_LBUTTONDOWN()
+END_MESSAGE_MAP()
+
+HWND MakeStatic(DWORD style)
+{
+    return CreateWindowExW(0, L"STATIC", L"probe text", WS_POPUP | style, 0, 0, 40, 40, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+TEST(Framework, MessageMapsChainToTheBaseAndFallBackToTheControl)
+{
+    const HWND hwnd = MakeStatic(SS_LEFT);
+    ASSERT_NE(nullptr, hwnd);
+    Probe probe;
+    ASSERT_TRUE(probe.SubclassWindow(hwnd));
+    EXPECT_TRUE(probe.hookSawWindow);
+    EXPECT_FALSE(probe.SubclassWindow(hwnd)); // bound once only
+
+    EXPECT_EQ(TRUE, SendMessageW(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+    EXPECT_EQ(1, probe.cursorRequests);
+    EXPECT_EQ(TRUE, SendMessageW(hwnd, WM_ERASEBKGND, 0, 0));
+    EXPECT_EQ(1, probe.erases);
+    SendMessageW(hwnd, WM_LBUTTONDOWN, 0, 0);
+    EXPECT_EQ(0, probe.defaultResult);
+
+    // Not in any map: the control answers itself.
+    EXPECT_EQ(L"probe text", probe.GetWindowText());
+
+    DestroyWindow(hwnd);
+    EXPECT_EQ(nullptr, probe.GetSafeHwnd());
+}
+
+HBITMAP MakeAlphaBitmap(BYTE alpha)
+{
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = 4;
+    info.bmiHeader.biHeight = 4;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap != nullptr)
+    {
+        DWORD* pixels = static_cast<DWORD*>(bits);
+        for (int i = 0; i < 16; ++i)
+            pixels[i] = (static_cast<DWORD>(alpha) << 24) | 0x00204060u;
+    }
+    return bitmap;
+}
+
+bool IsBitmap(HBITMAP bitmap)
+{
+    BITMAP info;
+    return GetObjectW(bitmap, sizeof(info), &info) == sizeof(info);
+}
+
+TEST(Framework, PicturesOfTheCallerStayValidWhileTheyAreSwapped)
+{
+    const HWND hwnd = MakeStatic(SS_BITMAP);
+    ASSERT_NE(nullptr, hwnd);
+    CStatic picture;
+    ASSERT_TRUE(picture.SubclassWindow(hwnd));
+    const HBITMAP red = MakeAlphaBitmap(0x80);
+    const HBITMAP green = MakeAlphaBitmap(0xFF);
+    ASSERT_NE(nullptr, red);
+    ASSERT_NE(nullptr, green);
+
+    const HBITMAP sequence[] = { red, green, green, red, green };
+    for (HBITMAP bitmap : sequence)
+    {
+        picture.SetBitmap(bitmap);
+        EXPECT_TRUE(IsBitmap(red));
+        EXPECT_TRUE(IsBitmap(green));
+        EXPECT_TRUE(IsBitmap(picture.GetBitmap()));
+    }
+    DestroyWindow(hwnd);
+    DeleteObject(red);
+    DeleteObject(green);
+}
+
+} // namespace
