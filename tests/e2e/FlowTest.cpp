@@ -34,6 +34,12 @@ struct SaveCase
     const char* lettersShown;
 };
 
+// Names the case in test listings.
+std::ostream& operator<<(std::ostream& out, const SaveCase& c)
+{
+    return out << c.name;
+}
+
 class SaveButton : public MorvexTest, public ::testing::WithParamInterface<SaveCase>
 {
 };
@@ -96,7 +102,7 @@ TEST_F(MorvexTest, SelectAllTicksTheDriveTypesOnly)
         EXPECT_EQ(BST_CHECKED, CheckState(PageItem(kDriveTypePage, id))) << id;
     EXPECT_EQ(BST_UNCHECKED, CheckState(PageItem(kDriveTypePage, IDC_RUN_AUTORUN_INF)));
     for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(Hue::Green, DominantHue(Capture(PageItem(kDriveTypePage, IDC_BALL_RUN_AUTORUN_INF + i)))) << i;
+        EXPECT_EQ(Hue::Green, WaitForHue(PageItem(kDriveTypePage, IDC_BALL_RUN_AUTORUN_INF + i), Hue::Green)) << i;
 
     Click(PageItem(kDriveTypePage, IDC_SELECT_ALL));
     ASSERT_TRUE(WaitUntil([&] { return CheckState(PageItem(kDriveTypePage, IDC_UNKNOWN_DRIVES)) == BST_UNCHECKED; }));
@@ -132,6 +138,12 @@ struct FailedReadCase
     RegSetting unreadable;
     bool reloadFails; // the unreadable value is one that the switches do not overwrite
 };
+
+// Names the case in test listings.
+std::ostream& operator<<(std::ostream& out, const FailedReadCase& c)
+{
+    return out << c.name;
+}
 
 class DisableEverythingAfterFailedRead : public MorvexTest, public ::testing::WithParamInterface<FailedReadCase>
 {

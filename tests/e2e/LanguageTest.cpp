@@ -47,6 +47,12 @@ struct LanguageCase
     const char* code;
 };
 
+// Names the case in test listings.
+std::ostream& operator<<(std::ostream& out, const LanguageCase& c)
+{
+    return out << c.code;
+}
+
 class Language : public MorvexTest, public ::testing::WithParamInterface<LanguageCase>
 {
 protected:

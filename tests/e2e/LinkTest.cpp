@@ -38,6 +38,12 @@ struct LinkCase
     const char* address;
 };
 
+// Names the case in test listings.
+std::ostream& operator<<(std::ostream& out, const LinkCase& c)
+{
+    return out << c.name;
+}
+
 class WebLink : public MorvexTest, public ::testing::WithParamInterface<LinkCase>
 {
 protected:

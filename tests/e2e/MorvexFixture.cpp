@@ -290,15 +290,21 @@ DWORD MorvexTest::UiThread() const
 Screen MorvexTest::ReadScreen()
 {
     Screen screen;
+    // Every picture here shows some colour; none means it is not painted yet.
+    const auto pictureHue = [](HWND picture) {
+        Hue hue = Hue::None;
+        WaitUntil([&] { return (hue = DominantHue(Capture(picture))) != Hue::None; }, milliseconds(3000),
+                  milliseconds(50));
+        return hue;
+    };
     if (ShowPage(kOverviewPage))
-        screen.statusPicture = DominantHue(Capture(PageItem(kOverviewPage, IDC_STATUS_PICTURE)));
+        screen.statusPicture = pictureHue(PageItem(kOverviewPage, IDC_STATUS_PICTURE));
     screen.status = Utf8(TextOf(PageItem(kOverviewPage, IDC_STATUS_TEXT)));
     const bool driveTypesShown = ShowPage(kDriveTypePage);
     for (int i = 0; i < 7; ++i) {
         screen.checks[static_cast<size_t>(i)] = CheckState(PageItem(kDriveTypePage, IDC_RUN_AUTORUN_INF + i)) == BST_CHECKED;
         if (driveTypesShown)
-            screen.balls[static_cast<size_t>(i)] =
-                DominantHue(Capture(PageItem(kDriveTypePage, IDC_BALL_RUN_AUTORUN_INF + i)));
+            screen.balls[static_cast<size_t>(i)] = pictureHue(PageItem(kDriveTypePage, IDC_BALL_RUN_AUTORUN_INF + i));
     }
     screen.selectAll = CheckState(PageItem(kDriveTypePage, IDC_SELECT_ALL)) == BST_CHECKED;
     screen.letters = Utf8(TextOf(PageItem(kDriveLetterPage, IDC_DRIVE_LETTERS)));
@@ -313,6 +319,11 @@ void MorvexTest::ExpectScreen(const Screen& expected)
         return seen == expected;
     }, milliseconds(8000), milliseconds(100));
     EXPECT_EQ(expected, seen);
+    if (!(expected == seen)) {
+        const std::wstring picture = TestOutputFolder() + L"\\morvex-e2e-failure.bmp";
+        if (SaveBitmap(Capture(GetDesktopWindow()), picture))
+            ADD_FAILURE() << "the screen is in " << Utf8(picture);
+    }
 }
 
 MessageBoxInfo MorvexTest::WaitForMessageBox(milliseconds timeout)

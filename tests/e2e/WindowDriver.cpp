@@ -351,8 +351,11 @@ bool TabItemRect(HWND tabControl, int index, RECT& rect)
 void ClickTab(HWND tabControl, int index)
 {
     RECT rect{};
-    if (TabItemRect(tabControl, index, rect))
-        ClickAt(tabControl, POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+    if (!TabItemRect(tabControl, index, rect))
+        return;
+    const LPARAM position = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    SendWithTimeout(tabControl, WM_LBUTTONDOWN, MK_LBUTTON, position);
+    SendWithTimeout(tabControl, WM_LBUTTONUP, 0, position);
 }
 
 int TabItemCount(HWND tabControl)
@@ -434,6 +437,38 @@ Pixels Capture(HWND window)
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
     return pixels;
+}
+
+bool SaveBitmap(const Pixels& pixels, const std::wstring& path)
+{
+    if (pixels.empty())
+        return false;
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = pixels.width;
+    header.biHeight = -pixels.height;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    header.biCompression = BI_RGB;
+    const DWORD imageBytes = static_cast<DWORD>(pixels.data.size() * 4);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(header);
+    file.bfSize = file.bfOffBits + imageBytes;
+    std::vector<DWORD> bgra(pixels.data.size());
+    for (size_t i = 0; i < bgra.size(); ++i) {
+        const COLORREF c = pixels.data[i];
+        bgra[i] = (static_cast<DWORD>(GetRValue(c)) << 16) | (static_cast<DWORD>(GetGValue(c)) << 8) | GetBValue(c);
+    }
+    HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    bool ok = WriteFile(handle, &file, sizeof(file), &written, nullptr) &&
+              WriteFile(handle, &header, sizeof(header), &written, nullptr) &&
+              WriteFile(handle, bgra.data(), imageBytes, &written, nullptr);
+    CloseHandle(handle);
+    return ok;
 }
 
 Hue DominantHue(const Pixels& pixels)

@@ -85,6 +85,8 @@ HWND FocusedWindow(DWORD threadId);
 // The rectangle of a tab item, in the tab control's client coordinates (read from the
 // other process through memory of its own).
 bool TabItemRect(HWND tabControl, int index, RECT& rect);
+// Sent rather than posted: the tab control handles it at once and opens no box, so the
+// click is done when this returns.
 void ClickTab(HWND tabControl, int index);
 std::wstring TabItemText(HWND tabControl, int index);
 int TabItemCount(HWND tabControl);
@@ -100,6 +102,8 @@ struct Pixels
     bool empty() const { return data.empty(); }
 };
 Pixels Capture(HWND window);
+// Writes the pixels as a .bmp file, for looking at a failure afterwards.
+bool SaveBitmap(const Pixels& pixels, const std::wstring& path);
 // The dominant colour family of a picture, ignoring white, black, greys and the few pixels
 // of antialiasing.
 enum class Hue { None, Red, Green, Yellow, Other };
