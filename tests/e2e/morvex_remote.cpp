@@ -5,6 +5,7 @@
 //   morvex_remote tab N                    click tab button N (0 to 2)
 //   morvex_remote lang N                   choose language N (0 English, 1 German, 2 French)
 //   morvex_remote boxes                    print the open message boxes and answer them
+//   morvex_remote rect                     print the window's place as WxH+X+Y
 //   morvex_remote close                    press Cancel and wait until the window is gone
 #include "WindowDriver.h"
 
@@ -145,6 +146,12 @@ int main(int argc, char** argv)
             printf("%ls: %ls\n", box.caption.c_str(), box.text.c_str());
             AnswerMessageBox(box.window);
         }
+        return 0;
+    }
+    if (command == "rect") {
+        RECT rect{};
+        GetWindowRect(main, &rect);
+        printf("%ldx%ld+%ld+%ld\n", rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top);
         return 0;
     }
     if (command == "close") {
