@@ -180,7 +180,7 @@ void MorvexTest::TearDown()
         // Close it the way a user would; kill it if that does not work.
         if (main && IsWindow(main))
             PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-        process.WaitForExit(milliseconds(5000));
+        process.WaitForExit(milliseconds(5000 * kTimeScale));
         process.Kill();
     }
     if (saved)
@@ -219,6 +219,7 @@ bool MorvexTest::Launch()
     if (!Start())
         return false;
     const DWORD pid = process.Id();
+    // A 32-bit program under emulation takes about a minute to start.
     WaitUntil([pid] { return FindMainWindow(pid) || !MessageBoxes(pid).empty(); }, milliseconds(30000));
     for (const auto& box : MessageBoxes(pid)) {
         ADD_FAILURE() << "unexpected message box \"" << Utf8(box.caption) << "\": " << Utf8(box.text);
@@ -351,7 +352,7 @@ void MorvexTest::ExpectNoMessageBox()
 
 bool MorvexTest::WaitForExit(DWORD& exitCode, milliseconds timeout)
 {
-    exitCode = process.WaitForExit(timeout);
+    exitCode = process.WaitForExit(timeout * kTimeScale);
     return exitCode != STILL_ACTIVE;
 }
 

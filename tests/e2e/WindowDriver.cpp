@@ -11,7 +11,7 @@ namespace {
 
 // Messages to another process must never hang a test: a window that does not answer within
 // this time counts as gone.
-constexpr UINT kSendTimeoutMs = 5000;
+constexpr UINT kSendTimeoutMs = 5000 * kTimeScale;
 
 LRESULT SendWithTimeout(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -73,7 +73,7 @@ private:
 
 bool WaitUntil(const std::function<bool()>& predicate, milliseconds timeout, milliseconds interval)
 {
-    const auto end = Clock::now() + timeout;
+    const auto end = Clock::now() + timeout * kTimeScale;
     for (;;) {
         if (predicate())
             return true;

@@ -15,7 +15,12 @@ namespace e2e {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// Polls until the predicate holds or the time is up; returns the predicate's last answer.
+// A 32-bit build of the driver and the program runs emulated on hosts without native
+// 32-bit execution, many times slower: every wait is stretched by this factor there.
+constexpr int kTimeScale = sizeof(void*) == 4 ? 6 : 1;
+
+// Polls until the predicate holds or the time is up (timeout times kTimeScale); returns the
+// predicate's last answer.
 bool WaitUntil(const std::function<bool()>& predicate, milliseconds timeout = milliseconds(10000),
                milliseconds interval = milliseconds(20));
 
