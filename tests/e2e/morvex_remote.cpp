@@ -76,21 +76,27 @@ HWND MorvexWindow()
     return found.window;
 }
 
+struct PageSearch
+{
+    int id;
+    HWND page;
+};
+
+// A named CALLBACK: a lambda does not convert to the stdcall procedure of 32-bit Windows.
+BOOL CALLBACK FindPageWith(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<PageSearch*>(param);
+    if (IsDialogWindow(window) && GetDlgItem(window, search->id)) {
+        search->page = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 HWND PageWith(HWND main, int id)
 {
-    struct Search
-    {
-        int id;
-        HWND page;
-    } search{id, nullptr};
-    EnumChildWindows(main, [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        if (IsDialogWindow(window) && GetDlgItem(window, s->id)) {
-            s->page = window;
-            return FALSE;
-        }
-        return TRUE;
-    }, reinterpret_cast<LPARAM>(&search));
+    PageSearch search{id, nullptr};
+    EnumChildWindows(main, FindPageWith, reinterpret_cast<LPARAM>(&search));
     return search.page;
 }
 
