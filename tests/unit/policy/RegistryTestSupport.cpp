@@ -50,6 +50,22 @@ std::vector<std::wstring> SubkeyNames(HKEY key)
     return names;
 }
 
+// The last component of a path as the registry spells it (key names are not case-sensitive).
+std::wstring StoredName(HKEY root, const std::wstring& path, REGSAM view)
+{
+    const size_t split = path.rfind(L'\\');
+    const std::wstring parent = split == std::wstring::npos ? std::wstring() : path.substr(0, split);
+    const std::wstring leaf = split == std::wstring::npos ? path : path.substr(split + 1);
+    Key key;
+    Check(RegOpenKeyExW(root, parent.c_str(), 0, KEY_READ | view, &key.handle), "RegOpenKeyExW", parent);
+    for (const std::wstring& name : SubkeyNames(key.handle))
+    {
+        if (CompareStringOrdinal(name.c_str(), -1, leaf.c_str(), -1, TRUE) == CSTR_EQUAL)
+            return name;
+    }
+    return leaf;
+}
+
 } // namespace
 
 Tree Capture(HKEY root, const std::wstring& path, REGSAM view)
@@ -61,6 +77,7 @@ Tree Capture(HKEY root, const std::wstring& path, REGSAM view)
         return tree;
     Check(opened, "RegOpenKeyExW", path);
     tree.exists = true;
+    tree.name = StoredName(root, path, view);
 
     DWORD maxName = 0;
     DWORD maxData = 0;
@@ -109,7 +126,8 @@ void Restore(HKEY root, const std::wstring& path, const Tree& tree, REGSAM view)
     DeleteTree(root, path, view);
     if (!tree.exists)
         return;
-    CreateKey(root, path, 0, view);
+    const size_t split = path.rfind(L'\\');
+    CreateKey(root, split == std::wstring::npos ? tree.name : path.substr(0, split + 1) + tree.name, 0, view);
     for (const Value& value : tree.values)
         WriteRaw(root, path, value.name, value.type, value.data.data(), static_cast<DWORD>(value.data.size()), view);
     for (const auto& [name, subtree] : tree.subkeys)

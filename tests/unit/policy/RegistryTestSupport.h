@@ -26,6 +26,7 @@ struct Value
 struct Tree
 {
     bool exists = false;
+    std::wstring name; // the key's own name as stored, in its own letter case
     std::vector<Value> values;
     std::vector<std::pair<std::wstring, Tree>> subkeys;
 };
