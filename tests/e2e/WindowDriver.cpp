@@ -35,9 +35,13 @@ class RemoteBuffer
 public:
     RemoteBuffer(HWND window, size_t size) : size(size)
     {
-        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                              ProcessOf(window));
-        if (process)
+        process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE | PROCESS_QUERY_INFORMATION,
+                              FALSE, ProcessOf(window));
+        // The structures differ between 32 and 64 bits, and our address may not fit in the
+        // other's pointers: only a process of our own kind gets a buffer.
+        BOOL targetWow64 = FALSE, selfWow64 = FALSE;
+        if (process && IsWow64Process(process, &targetWow64) && IsWow64Process(GetCurrentProcess(), &selfWow64) &&
+            targetWow64 == selfWow64)
             address = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     }
     ~RemoteBuffer()
@@ -348,12 +352,49 @@ bool TabItemRect(HWND tabControl, int index, RECT& rect)
     return buffer.Read(&rect, sizeof(rect));
 }
 
+namespace {
+// The centre of a tab button found without memory in the other process: the tab control
+// answers WM_NCHITTEST with HTCLIENT over a button and HTTRANSPARENT elsewhere, so a scan
+// along the button row finds the buttons in order. Works whatever the bitness of either
+// process (a pointer into a 32-bit process from a 64-bit one may not fit in 32 bits).
+bool TabButtonCentre(HWND tabControl, int index, POINT& centre)
+{
+    RECT client{};
+    GetClientRect(tabControl, &client);
+    for (int y = 2; y < std::min<LONG>(client.bottom, 60); y += 4) {
+        int found = -1;
+        int start = -1;
+        for (int x = 0; x <= client.right; ++x) {
+            POINT screen{x, y};
+            ClientToScreen(tabControl, &screen);
+            const bool on = x < client.right &&
+                            SendWithTimeout(tabControl, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) == HTCLIENT;
+            if (on && start < 0)
+                start = x;
+            if (!on && start >= 0) {
+                if (++found == index) {
+                    centre = POINT{(start + x - 1) / 2, y};
+                    return true;
+                }
+                start = -1;
+            }
+        }
+        if (found >= 0)
+            return false; // a row of buttons, but not that many
+    }
+    return false;
+}
+} // namespace
+
 void ClickTab(HWND tabControl, int index)
 {
     RECT rect{};
-    if (!TabItemRect(tabControl, index, rect))
+    POINT centre{};
+    if (TabItemRect(tabControl, index, rect) && rect.right > rect.left)
+        centre = POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    else if (!TabButtonCentre(tabControl, index, centre))
         return;
-    const LPARAM position = MAKELPARAM((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    const LPARAM position = MAKELPARAM(centre.x, centre.y);
     SendWithTimeout(tabControl, WM_LBUTTONDOWN, MK_LBUTTON, position);
     SendWithTimeout(tabControl, WM_LBUTTONUP, 0, position);
 }
