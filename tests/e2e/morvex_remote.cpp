@@ -49,6 +49,8 @@ int Desktop(bool on, int argc, char** argv)
             RegCloseKey(handle);
         } else {
             RegDeleteKeyW(HKEY_CURRENT_USER, key.c_str());
+            // The program's own key too, unless something else of Wine's is set there.
+            RegDeleteKeyW(HKEY_CURRENT_USER, key.substr(0, key.size() - std::wstring(L"\\Explorer").size()).c_str());
         }
     }
     return status;
