@@ -33,8 +33,9 @@ morvex_wine_prefix() {
   fi
   # Dialogs are laid out in units of their font, "MS Shell Dlg" = Tahoma. Without Tahoma Wine
   # falls back to a wider font and every dialog grows by a sixth. Debian's fonts-wine ships
-  # Wine's Tahoma, but this Wine does not find it where the package puts it.
-  for font in tahoma.ttf tahomabd.ttf; do
+  # Wine's Tahoma, but this Wine does not find it where the package puts it. Marlett draws
+  # the caption buttons (minimise, close); without it they show as letters.
+  for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
     if [ -f "/usr/share/wine/fonts/$font" ] && [ -d "$WINEPREFIX/drive_c/windows/Fonts" ] &&
        [ ! -e "$WINEPREFIX/drive_c/windows/Fonts/$font" ]; then
       ln -s "/usr/share/wine/fonts/$font" "$WINEPREFIX/drive_c/windows/Fonts/$font"
