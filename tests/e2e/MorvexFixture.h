@@ -3,7 +3,7 @@
 // Morvex.exe, finds its windows, and at the end closes or kills the program and puts the
 // registry back as it found it.
 
-#include "StringsFile.h"
+#include "Translations.h"
 #include "TestRegistry.h"
 #include "WindowDriver.h"
 

@@ -1,6 +1,6 @@
 #pragma once
-// Reads a translation file the way the program's catalogue reads it, so that the tests take
-// their expected texts from the files that ship beside the program instead of retyping them.
+// The translation files that ship beside the program, read with the program's own parser, so
+// that the tests take their expected texts from those files instead of retyping them.
 
 #include <map>
 #include <string>
