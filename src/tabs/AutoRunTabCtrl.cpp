@@ -2,7 +2,6 @@
 
 #include "ByDriveLetterTab.h"
 #include "ByDriveTypeTab.h"
-#include "CMorvexDlg.h"
 #include "DisableAutorunTab.h"
 #include "PageRules.h"
 #include "Translate.h"
@@ -79,17 +78,17 @@ void AutoRunTabCtrl::OnLButtonDown(UINT, POINT)
 
 BOOL AutoRunTabCtrl::OnEraseBkgnd(HDC dc)
 {
-    const CMorvexDlg* main = dynamic_cast<CMorvexDlg*>(AfxGetMainWnd());
-    if (main == nullptr || main->m_backgroundBrush.GetSafeHandle() == nullptr)
+    const HBRUSH brush = TabDlgBase::BackgroundBrush();
+    if (brush == nullptr)
         return static_cast<BOOL>(Default());
     RECT client;
     GetClientRect(&client);
-    FillRect(dc, &client, main->m_backgroundBrush);
+    FillRect(dc, &client, brush);
     return TRUE;
 }
 
 HBRUSH AutoRunTabCtrl::OnCtlColor(HDC, HWND, UINT)
 {
-    const CMorvexDlg* main = dynamic_cast<CMorvexDlg*>(AfxGetMainWnd());
-    return main != nullptr ? main->m_backgroundBrush.GetSafeHandle() : reinterpret_cast<HBRUSH>(Default());
+    const HBRUSH brush = TabDlgBase::BackgroundBrush();
+    return brush != nullptr ? brush : reinterpret_cast<HBRUSH>(Default());
 }

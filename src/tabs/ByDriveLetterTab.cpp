@@ -36,9 +36,3 @@ void ByDriveLetterTab::TranslateTexts()
     SetDlgItemText(IDC_DRIVE_LETTER_LABEL, T("Additionally auto-run is disabled on the following drive letters:"));
     Invalidate(TRUE);
 }
-
-HBRUSH ByDriveLetterTab::OnCtlColor(HDC, HWND, UINT)
-{
-    const HBRUSH brush = BackgroundBrush();
-    return brush != nullptr ? brush : reinterpret_cast<HBRUSH>(Default());
-}

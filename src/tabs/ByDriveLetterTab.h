@@ -16,7 +16,6 @@ public:
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
-    HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
 
     DECLARE_MESSAGE_MAP()
 

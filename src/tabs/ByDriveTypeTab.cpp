@@ -68,9 +68,3 @@ void ByDriveTypeTab::OnSelectAll()
     for (int i = 1; i < kSwitchCount; ++i)
         m_switches[i].SetCheck(state);
 }
-
-HBRUSH ByDriveTypeTab::OnCtlColor(HDC, HWND, UINT)
-{
-    const HBRUSH brush = BackgroundBrush();
-    return brush != nullptr ? brush : reinterpret_cast<HBRUSH>(Default());
-}

@@ -19,7 +19,6 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     void OnSelectAll();
-    HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
 
     DECLARE_MESSAGE_MAP()
 

@@ -114,9 +114,3 @@ void DisableAutorunTab::OnDisableEverythingAndSave()
     if (CMorvexDlg* main = MainDialog())
         main->LoadSettings();
 }
-
-HBRUSH DisableAutorunTab::OnCtlColor(HDC, HWND, UINT)
-{
-    const HBRUSH brush = BackgroundBrush();
-    return brush != nullptr ? brush : reinterpret_cast<HBRUSH>(Default());
-}

@@ -19,7 +19,6 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     void OnLanguageChange();
     void OnDisableEverythingAndSave();
-    HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
 
     DECLARE_MESSAGE_MAP()
 

@@ -33,3 +33,9 @@ HBRUSH TabDlgBase::BackgroundBrush()
     const CMorvexDlg* main = MainDialog();
     return main != nullptr ? main->m_backgroundBrush.GetSafeHandle() : nullptr;
 }
+
+HBRUSH TabDlgBase::OnCtlColor(HDC, HWND, UINT)
+{
+    const HBRUSH brush = BackgroundBrush();
+    return brush != nullptr ? brush : reinterpret_cast<HBRUSH>(Default());
+}

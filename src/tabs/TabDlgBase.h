@@ -23,9 +23,13 @@ public:
     void OnOK() override;
     void OnCancel() override;
 
+    // The main window's white background, for every colour request of the tab control and
+    // its pages; null before the main window has made it.
+    static HBRUSH BackgroundBrush();
+
 protected:
     // The main window, which owns the policy shown on every page; null before it exists.
     static CMorvexDlg* MainDialog();
-    // The main window's white background, for every colour request of a page.
-    static HBRUSH BackgroundBrush();
+    // Every page's colour handler (each page lists it in its own message map).
+    HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
 };
