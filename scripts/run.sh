@@ -60,13 +60,21 @@ echo "run.sh: preparing the Wine prefix $WINEPREFIX (the first time takes a whil
 morvex_wine_prefix
 
 echo "run.sh: starting $exe"
-"$MORVEX_WINE" "$exe" &
+if [ "$headless" -eq 1 ]; then
+  # A virtual X server has no window manager to draw the window's frame; a Wine desktop
+  # draws it, as Windows would.
+  "$MORVEX_WINE" explorer /desktop=Morvex,1024x768 "$exe" &
+else
+  "$MORVEX_WINE" "$exe" &
+fi
 program=$!
 
 stop() {
-  # Only the program started here; Wine's server ends on its own after it.
+  # Only the program started here; Wine's server ends on its own after it. In the virtual X
+  # server the Wine desktop goes too: that server ends with this script.
   kill "$program" 2>/dev/null || true
   wait "$program" 2>/dev/null || true
+  [ "$headless" -eq 0 ] || "$MORVEX_WINESERVER" -k >/dev/null 2>&1 || true
 }
 trap 'echo; echo "run.sh: closing Morvex"; stop; exit 130' INT TERM
 
@@ -89,5 +97,6 @@ fi
 status=0
 wait "$program" || status=$?
 trap - INT TERM
+stop
 echo "run.sh: Morvex ended (exit code $status)"
 exit "$status"
