@@ -1,21 +1,12 @@
 #pragma once
 
-#include <windows.h>
+#include "CGdiObject.h"
 
-// Owns one GDI brush.
-class CBrush
+// One GDI brush.
+class CBrush : public CGdiObject
 {
 public:
-    CBrush() = default;
-    CBrush(const CBrush&) = delete;
-    CBrush& operator=(const CBrush&) = delete;
-    ~CBrush() { DeleteObject(); }
-
     BOOL CreateSolidBrush(COLORREF color);
-    BOOL DeleteObject();
-    HBRUSH GetSafeHandle() const { return m_hObject; }
-    operator HBRUSH() const { return m_hObject; }
-
-private:
-    HBRUSH m_hObject = nullptr;
+    HBRUSH GetSafeHandle() const { return static_cast<HBRUSH>(m_hObject); }
+    operator HBRUSH() const { return GetSafeHandle(); }
 };
