@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "CAboutDlg.h"
+#include "PageRules.h"
 #include "TabDlgBase.h"
 #include "TextConvert.h"
 #include "Translate.h"
@@ -139,11 +140,19 @@ bool CMorvexDlg::LoadSettings()
     catch (const std::exception& error)
     {
         ShowError(error);
+        // The pages show what could be read, and the overview says that it is not all;
+        // the values that could not be read are kept by the next save.
+        ShowSettings();
         return false;
     }
+    ShowSettings();
+    return true;
+}
+
+void CMorvexDlg::ShowSettings()
+{
     for (unsigned i = 0; i < m_tabCtrl.GetPageCount(); ++i)
         m_tabCtrl.GetPage(i)->SettingsToControls(m_settings);
-    return true;
 }
 
 bool CMorvexDlg::SaveSettings()
@@ -164,7 +173,7 @@ bool CMorvexDlg::SaveSettings()
 
 void CMorvexDlg::ShowError(const std::exception& error)
 {
-    MessageBox(morvex::Utf8ToWide(error.what()).c_str(), T("Error").c_str(), MB_ICONERROR);
+    MessageBox(ErrorBoxText(error).c_str(), T("Error").c_str(), MB_ICONERROR);
 }
 
 std::wstring CMorvexDlg::MakeWebSiteAddress() const

@@ -43,6 +43,7 @@ protected:
 
 private:
     void ShowError(const std::exception& error);
+    void ShowSettings();
     void RelabelSystemMenu();
     HBITMAP Bitmap(UINT id);
 

@@ -108,25 +108,24 @@ bool LanguageStrings::Reload()
     if (file == INVALID_HANDLE_VALUE)
         return false;
 
-    StringsFileParser parser(strings);
+    std::size_t count = 0;
     try
     {
-        static const DWORD kChunk = 64 * 1024;
-        std::string buffer(kChunk, '\0');
-        DWORD read = 0;
-        // A read error ends the file where it happened: the pairs read so far stay.
-        while (ReadFile(file, &buffer[0], kChunk, &read, nullptr) && read > 0)
-        {
-            if (!parser.Feed(std::string_view(buffer.data(), read)))
-                break;
-        }
-        parser.Finish();
+        count = ReadStringsFile(
+            [file](char* buffer, std::size_t capacity) -> long long {
+                DWORD read = 0;
+                if (!ReadFile(file, buffer, static_cast<DWORD>(capacity), &read, nullptr))
+                    return -1;
+                return read;
+            },
+            strings);
     }
     catch (const std::bad_alloc&)
     {
         // A line too long for memory ends the reading like a read error would, instead of
         // taking the program down while it sets its texts.
+        count = strings.size();
     }
     CloseHandle(file);
-    return parser.Count() > 0;
+    return count > 0;
 }

@@ -104,3 +104,23 @@ std::size_t ParseStringsFile(std::string_view bytes, std::map<std::string, std::
     parser.Finish();
     return parser.Count();
 }
+
+std::size_t ReadStringsFile(const std::function<long long(char*, std::size_t)>& read,
+                            std::map<std::string, std::string>& pairs)
+{
+    static const std::size_t kChunk = 64 * 1024;
+    StringsFileParser parser(pairs);
+    std::string buffer(kChunk, '\0');
+    for (;;)
+    {
+        const long long got = read(&buffer[0], kChunk);
+        if (got < 0)
+            return parser.Count();
+        if (got == 0)
+            break;
+        if (!parser.Feed(std::string_view(buffer.data(), static_cast<std::size_t>(got))))
+            break;
+    }
+    parser.Finish();
+    return parser.Count();
+}

@@ -11,6 +11,7 @@
 // ordinary text.
 
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -44,6 +45,13 @@ private:
     std::size_t m_count = 0;
     bool m_ended = false;
 };
+
+// Reads a whole file through read(buffer, capacity), which returns the bytes it read, 0 at
+// the end of the file, or a negative number for a read error. A read error keeps only the
+// lines completed before it: a line cut off by the error is not a line. Returns the number
+// of stored pairs.
+std::size_t ReadStringsFile(const std::function<long long(char*, std::size_t)>& read,
+                            std::map<std::string, std::string>& pairs);
 
 // The whole file at once; returns the number of stored pairs.
 std::size_t ParseStringsFile(std::string_view bytes, std::map<std::string, std::string>& pairs);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "OptionsStore.h"
+#include "PolicyEncoding.h"
 #include "Win32Exception.h"
 
 namespace {
@@ -10,163 +11,319 @@ namespace {
 const wchar_t kIniMappingKey[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\IniFileMapping\\Autorun.inf";
 const wchar_t kExplorerPolicyKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer";
 const wchar_t kCdromServiceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\cdrom";
-const wchar_t kNoDriveTypeAutoRun[] = L"NoDriveTypeAutoRun";
-const wchar_t kNoDriveAutoRun[] = L"NoDriveAutoRun";
-const wchar_t kCdromAutoRun[] = L"AutoRun";
-// Mapping autorun.inf to a section that does not exist makes Windows ignore the file.
-const wchar_t kIgnoreAutorunInf[] = L"@SYS:DoesNotExist";
 
-// NoDriveTypeAutoRun: a set bit disables AutoRun for that type of drive.
-const DWORD kUnknownType = 0x01;
-const DWORD kNoRootDir = 0x02;
-const DWORD kRemovable = 0x04;
-const DWORD kFixed = 0x08;
-const DWORD kNetwork = 0x10;
-const DWORD kCdrom = 0x20;
-const DWORD kRamDisk = 0x40;
-const DWORD kUnknownTypeSecond = 0x80;
-const DWORD kEveryType = 0xFF;
+const PolicyValueInfo kValues[kPolicyValueCount] = {
+    {true, kIniMappingKey, L""},
+    {true, kExplorerPolicyKey, L"NoDriveTypeAutoRun"},
+    {false, kExplorerPolicyKey, L"NoDriveTypeAutoRun"},
+    {true, kCdromServiceKey, L"AutoRun"},
+    {true, kExplorerPolicyKey, L"NoDriveAutoRun"},
+    {false, kExplorerPolicyKey, L"NoDriveAutoRun"},
+};
 
-const int kLetterCount = 26;
+// Save writes the pairs in these orders: a failure of the first write of a pair is not the
+// end (the other hive still carries the policy), the second is always made.
+const PolicyValue kWriteOrder[kPolicyValueCount] = {
+    PolicyValue::IniFileMapping,      PolicyValue::UserDriveTypes,    PolicyValue::MachineDriveTypes,
+    PolicyValue::CdromAutoRun,        PolicyValue::MachineDriveLetters, PolicyValue::UserDriveLetters,
+};
 
-wchar_t UpperAsciiLetter(wchar_t c)
+HKEY RootOf(PolicyValue value)
 {
-    return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+    return InfoOf(value).machineHive ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
-// Case-insensitive for A to Z only, so that no locale changes the outcome.
-bool EqualsIgnoringAsciiCase(const std::wstring& text, const wchar_t* other)
+int IndexOf(PolicyValue value)
 {
-    size_t i = 0;
-    for (; i < text.size() && other[i] != L'\0'; ++i)
-    {
-        if (UpperAsciiLetter(text[i]) != UpperAsciiLetter(other[i]))
-            return false;
-    }
-    return i == text.size() && other[i] == L'\0';
+    return static_cast<int>(value);
 }
 
-// Writes the same value to two hives. A failure of the first write is tolerated (the
-// other hive still carries the policy); the second write is always made and its
-// failure is the caller's.
-void WriteBothHives(OptionsStore& store, HKEY first, HKEY second, const wchar_t* valueName, DWORD value)
+// The value that Save writes together with this one in the other hive, if any.
+bool PartnerOf(PolicyValue value, PolicyValue& partner)
 {
-    int written = 0;
-    try
+    switch (value)
     {
-        store.SetDword(first, kExplorerPolicyKey, valueName, value);
-        ++written;
-        store.SetDword(second, kExplorerPolicyKey, valueName, value);
-        ++written;
-    }
-    catch (const Win32Exception&)
-    {
-        if (written != 0)
-            throw;
-        store.SetDword(second, kExplorerPolicyKey, valueName, value);
+    case PolicyValue::MachineDriveTypes: partner = PolicyValue::UserDriveTypes; return true;
+    case PolicyValue::UserDriveTypes: partner = PolicyValue::MachineDriveTypes; return true;
+    case PolicyValue::MachineDriveLetters: partner = PolicyValue::UserDriveLetters; return true;
+    case PolicyValue::UserDriveLetters: partner = PolicyValue::MachineDriveLetters; return true;
+    default: return false;
     }
 }
 
-// The OR of the value in both hives; a missing value counts as 0. An unreadable machine
-// value contributes nothing; the user value is given a second read, whose failure is the
-// caller's.
-DWORD ReadBothHives(OptionsStore& store, const wchar_t* valueName)
+// True for the first write of a pair, whose failure Save outlives.
+bool IsFirstOfPair(PolicyValue value)
 {
-    DWORD combined = 0;
-    DWORD read = 0;
-    try
+    return value == PolicyValue::UserDriveTypes || value == PolicyValue::MachineDriveLetters;
+}
+
+StoredValue Read(OptionsStore& store, PolicyValue value)
+{
+    const PolicyValueInfo& info = InfoOf(value);
+    StoredValue result;
+    if (value == PolicyValue::IniFileMapping)
     {
-        store.GetDword(HKEY_LOCAL_MACHINE, kExplorerPolicyKey, valueName, read, 0);
-        combined |= read;
-        store.GetDword(HKEY_CURRENT_USER, kExplorerPolicyKey, valueName, read, 0);
-        combined |= read;
+        if (store.GetString(RootOf(value), info.keyPath, info.valueName, result.text, L""))
+            result.state = StoredValue::State::Text;
     }
-    catch (const Win32Exception&)
+    else
     {
-        store.GetDword(HKEY_CURRENT_USER, kExplorerPolicyKey, valueName, read, 0);
-        combined |= read;
+        DWORD number = 0;
+        if (store.GetDword(RootOf(value), info.keyPath, info.valueName, number, 0))
+        {
+            result.state = StoredValue::State::Number;
+            result.number = number;
+        }
     }
-    return combined;
+    return result;
+}
+
+// A number that is absent or unreadable counts as the default.
+std::uint32_t NumberOr(const StoredValue& value, std::uint32_t fallback)
+{
+    return value.state == StoredValue::State::Number ? value.number : fallback;
+}
+
+void AppendLine(std::string& lines, const char* text)
+{
+    if (!lines.empty() && lines.back() != '\n')
+        lines += "\r\n";
+    lines += text;
+}
+
+std::array<bool, 7> SwitchesOf(const AutoRunSettings& s)
+{
+    return {s.runAutorunInf, s.unknownDrives, s.removableDrives, s.fixedDrives,
+            s.networkDrives, s.cdromDrives,   s.ramDisks};
+}
+
+DriveTypes DriveTypesOf(const AutoRunSettings& s)
+{
+    DriveTypes types;
+    types.unknownDrives = s.unknownDrives;
+    types.removableDrives = s.removableDrives;
+    types.fixedDrives = s.fixedDrives;
+    types.networkDrives = s.networkDrives;
+    types.cdromDrives = s.cdromDrives;
+    types.ramDisks = s.ramDisks;
+    return types;
 }
 
 } // namespace
 
+const PolicyValueInfo& InfoOf(PolicyValue value)
+{
+    return kValues[IndexOf(value)];
+}
+
+bool StoredValue::operator==(const StoredValue& other) const
+{
+    return state == other.state && number == other.number && text == other.text;
+}
+
+const char* PolicyChangedError::what() const noexcept
+{
+    return "Another program has changed the AutoRun policy since it was read. Nothing was saved.";
+}
+
+const StoredValue& AutoRunSettings::Stored(PolicyValue value) const
+{
+    return stored[IndexOf(value)];
+}
+
 void AutoRunSettings::Load()
 {
+    // A Load that does not get to its end leaves the policy not completely read.
+    complete = false;
+
     OptionsStore store;
-
-    std::wstring mapping;
-    store.GetString(HKEY_LOCAL_MACHINE, kIniMappingKey, L"", mapping, L"");
-    runAutorunInf = !EqualsIgnoringAsciiCase(mapping, kIgnoreAutorunInf);
-
-    const DWORD types = ReadBothHives(store, kNoDriveTypeAutoRun);
-    unknownDrives = (types & (kUnknownType | kUnknownTypeSecond)) == 0;
-    removableDrives = (types & kRemovable) == 0;
-    fixedDrives = (types & kFixed) == 0;
-    networkDrives = (types & kNetwork) == 0;
-    cdromDrives = (types & kCdrom) == 0;
-    ramDisks = (types & kRamDisk) == 0;
-
-    // The CD-ROM service can only switch CD-ROM AutoRun off, never on.
-    DWORD cdromService = 1;
-    store.GetDword(HKEY_LOCAL_MACHINE, kCdromServiceKey, kCdromAutoRun, cdromService, 1);
-    if (cdromService == 0)
-        cdromDrives = false;
-
-    // Bits 26 to 31 name no drive letter and are left out.
-    const DWORD letters = ReadBothHives(store, kNoDriveAutoRun);
-    std::wstring text;
-    for (int n = 0; n < kLetterCount; ++n)
+    std::array<StoredValue, kPolicyValueCount> values{};
+    std::string errors;
+    for (int i = 0; i < kPolicyValueCount; ++i)
     {
-        if ((letters & (DWORD(1) << n)) != 0)
+        try
         {
-            if (!text.empty())
-                text += L',';
-            text += static_cast<wchar_t>(L'A' + n);
+            values[i] = Read(store, static_cast<PolicyValue>(i));
+        }
+        catch (const Win32Exception& error)
+        {
+            values[i].state = StoredValue::State::Unreadable;
+            AppendLine(errors, error.what());
         }
     }
-    disabledLetters = text;
+
+    const StoredValue& mapping = values[IndexOf(PolicyValue::IniFileMapping)];
+    runAutorunInf = mapping.state != StoredValue::State::Text || HonoursAutorunInf(mapping.text);
+
+    const std::uint32_t types = NumberOr(values[IndexOf(PolicyValue::MachineDriveTypes)], 0) |
+                                NumberOr(values[IndexOf(PolicyValue::UserDriveTypes)], 0);
+    const DriveTypes drives = DriveTypesFrom(types, NumberOr(values[IndexOf(PolicyValue::CdromAutoRun)], 1));
+    unknownDrives = drives.unknownDrives;
+    removableDrives = drives.removableDrives;
+    fixedDrives = drives.fixedDrives;
+    networkDrives = drives.networkDrives;
+    cdromDrives = drives.cdromDrives;
+    ramDisks = drives.ramDisks;
+
+    const std::uint32_t letters = NumberOr(values[IndexOf(PolicyValue::MachineDriveLetters)], 0) |
+                                  NumberOr(values[IndexOf(PolicyValue::UserDriveLetters)], 0);
+    disabledLetters = LettersFromMask(letters);
+
+    stored = values;
+    loaded = true;
+    loadedSwitches = SwitchesOf(*this);
+    loadedLetters = LetterMask(disabledLetters);
+    complete = errors.empty();
+    if (!complete)
+        throw PolicyError(errors);
+}
+
+std::vector<PlannedWrite> AutoRunSettings::PlanSave() const
+{
+    return Plan(false);
+}
+
+std::vector<PlannedWrite> AutoRunSettings::Plan(bool switchesChosen) const
+{
+    const std::array<bool, 7> switches = SwitchesOf(*this);
+    const bool mappingChanged = switchesChosen || switches[0] != loadedSwitches[0];
+    bool typesChanged = switchesChosen;
+    for (int i = 1; i < 7; ++i)
+        typesChanged = typesChanged || switches[i] != loadedSwitches[i];
+    const bool cdromChanged = switchesChosen || switches[5] != loadedSwitches[5];
+    const std::uint32_t letters = LetterMask(disabledLetters);
+    const bool lettersChanged = letters != loadedLetters;
+
+    std::vector<PlannedWrite> writes;
+    for (PolicyValue value : kWriteOrder)
+    {
+        bool changed = lettersChanged;
+        PlannedWrite write{value, PlannedWrite::Kind::Number, 0, std::wstring()};
+        switch (value)
+        {
+        case PolicyValue::IniFileMapping:
+            changed = mappingChanged;
+            if (runAutorunInf)
+            {
+                write.kind = PlannedWrite::Kind::Delete;
+            }
+            else
+            {
+                write.kind = PlannedWrite::Kind::Text;
+                write.text = kIgnoreAutorunInf;
+            }
+            break;
+        case PolicyValue::MachineDriveTypes:
+        case PolicyValue::UserDriveTypes:
+            changed = typesChanged;
+            write.number = DriveTypeMask(DriveTypesOf(*this));
+            break;
+        case PolicyValue::CdromAutoRun:
+            changed = cdromChanged;
+            write.number = cdromDrives ? 1 : 0;
+            break;
+        case PolicyValue::MachineDriveLetters:
+        case PolicyValue::UserDriveLetters:
+            write.number = letters;
+            break;
+        }
+        // What could not be read is not known, so it is not replaced unless the user chose
+        // a new value for it: that is how a broken value gets repaired.
+        if (loaded && Stored(value).state == StoredValue::State::Unreadable && !changed)
+            continue;
+        writes.push_back(write);
+    }
+    return writes;
+}
+
+void AutoRunSettings::CheckUnchanged() const
+{
+    AutoRunSettings current;
+    try
+    {
+        current.Load();
+    }
+    catch (const PolicyError&)
+    {
+        // What cannot be read is compared as unreadable.
+    }
+    if (current.stored != stored)
+        throw PolicyChangedError();
+}
+
+void AutoRunSettings::Write(const std::vector<PlannedWrite>& writes) const
+{
+    OptionsStore store;
+    std::string deferred;
+    for (const PlannedWrite& write : writes)
+    {
+        const PolicyValueInfo& info = InfoOf(write.value);
+        PolicyValue partner;
+        bool partnerFollows = false;
+        if (IsFirstOfPair(write.value) && PartnerOf(write.value, partner))
+        {
+            for (const PlannedWrite& other : writes)
+                partnerFollows = partnerFollows || other.value == partner;
+        }
+        try
+        {
+            switch (write.kind)
+            {
+            case PlannedWrite::Kind::Delete:
+                store.DeleteValue(RootOf(write.value), info.keyPath, info.valueName);
+                break;
+            case PlannedWrite::Kind::Text:
+                store.SetString(RootOf(write.value), info.keyPath, info.valueName, write.text.c_str());
+                break;
+            case PlannedWrite::Kind::Number:
+                store.SetDword(RootOf(write.value), info.keyPath, info.valueName, write.number);
+                break;
+            }
+        }
+        catch (const Win32Exception& error)
+        {
+            // The other hive is still written; the user hears of this one after it.
+            if (partnerFollows)
+            {
+                AppendLine(deferred, error.what());
+                continue;
+            }
+            if (deferred.empty())
+                throw;
+            AppendLine(deferred, error.what());
+            throw PolicyError(deferred);
+        }
+    }
+    if (!deferred.empty())
+        throw PolicyError(deferred);
 }
 
 void AutoRunSettings::Save()
 {
-    SaveSwitches();
-
-    OptionsStore store;
-    DWORD letters = 0;
-    for (wchar_t& c : disabledLetters)
-    {
-        c = UpperAsciiLetter(c);
-        if (c >= L'A' && c <= L'Z')
-            letters |= DWORD(1) << (c - L'A');
-    }
-    WriteBothHives(store, HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER, kNoDriveAutoRun, letters);
+    UpperCaseLetters(disabledLetters);
+    if (loaded)
+        CheckUnchanged();
+    Write(PlanSave());
 }
 
-void AutoRunSettings::SaveSwitches()
+void DisableEverythingAndSave()
 {
-    OptionsStore store;
-
-    if (runAutorunInf)
-        store.DeleteValue(HKEY_LOCAL_MACHINE, kIniMappingKey, L"");
-    else
-        store.SetString(HKEY_LOCAL_MACHINE, kIniMappingKey, L"", kIgnoreAutorunInf);
-
-    DWORD types = kEveryType;
-    if (unknownDrives)
-        types &= ~(kUnknownType | kUnknownTypeSecond);
-    if (removableDrives)
-        types &= ~kRemovable;
-    if (fixedDrives)
-        types &= ~kFixed;
-    if (networkDrives)
-        types &= ~kNetwork;
-    if (cdromDrives)
-        types &= ~kCdrom;
-    if (ramDisks)
-        types &= ~kRamDisk;
-    static_assert((kEveryType & kNoRootDir) != 0, "drives without a root directory stay disabled");
-    WriteBothHives(store, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, kNoDriveTypeAutoRun, types);
-
-    store.SetDword(HKEY_LOCAL_MACHINE, kCdromServiceKey, kCdromAutoRun, cdromDrives ? 1 : 0);
+    AutoRunSettings everythingOff;
+    try
+    {
+        everythingOff.Load();
+    }
+    catch (const PolicyError&)
+    {
+        // The switches do not depend on what was read; what could not be read is kept.
+    }
+    everythingOff.runAutorunInf = false;
+    everythingOff.unknownDrives = false;
+    everythingOff.removableDrives = false;
+    everythingOff.fixedDrives = false;
+    everythingOff.networkDrives = false;
+    everythingOff.cdromDrives = false;
+    everythingOff.ramDisks = false;
+    everythingOff.CheckUnchanged();
+    everythingOff.Write(everythingOff.Plan(true));
 }

@@ -1,10 +1,86 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+#include <exception>
 #include <string>
+#include <vector>
+
+// The six registry values that make up the policy, in the order Load reads them.
+enum class PolicyValue
+{
+    IniFileMapping,      // HKLM, the IniFileMapping default value for autorun.inf
+    MachineDriveTypes,   // HKLM NoDriveTypeAutoRun
+    UserDriveTypes,      // HKCU NoDriveTypeAutoRun
+    CdromAutoRun,        // HKLM, the CD-ROM service's AutoRun
+    MachineDriveLetters, // HKLM NoDriveAutoRun
+    UserDriveLetters,    // HKCU NoDriveAutoRun
+};
+constexpr int kPolicyValueCount = 6;
+
+struct PolicyValueInfo
+{
+    bool machineHive; // HKEY_LOCAL_MACHINE, else HKEY_CURRENT_USER
+    const wchar_t* keyPath;
+    const wchar_t* valueName; // empty: the key's default value
+};
+const PolicyValueInfo& InfoOf(PolicyValue value);
+
+// One value as a Load found it.
+struct StoredValue
+{
+    enum class State
+    {
+        Absent,
+        Number,    // one of the three numbers
+        Text,      // the mapping
+        Unreadable // there, but of a type or size the policy cannot use, or not readable
+    };
+    State state = State::Absent;
+    std::uint32_t number = 0;
+    std::wstring text;
+
+    bool operator==(const StoredValue& other) const;
+    bool operator!=(const StoredValue& other) const { return !(*this == other); }
+};
+
+// One write of a Save, in the order Save makes them.
+struct PlannedWrite
+{
+    enum class Kind
+    {
+        Number,
+        Text,
+        Delete
+    };
+    PolicyValue value;
+    Kind kind;
+    std::uint32_t number = 0;
+    std::wstring text;
+};
+
+// A policy failure whose text is complete: one line per value that could not be read, or
+// the writes that did not reach the registry.
+class PolicyError : public std::exception
+{
+public:
+    explicit PolicyError(std::string text) : message(std::move(text)) {}
+    const char* what() const noexcept override { return message.c_str(); }
+
+private:
+    std::string message;
+};
+
+// Save found the registry changed since the policy was read (by Group Policy, a script or a
+// second window) and wrote nothing, so that it does not revert the other program's change.
+class PolicyChangedError : public std::exception
+{
+public:
+    const char* what() const noexcept override;
+};
 
 // The machine's AutoRun policy in memory. True means honoured (autorun.inf files) or
-// enabled (AutoRun for that drive type). Load and Save throw Win32Exception (as
-// std::exception) on failure.
+// enabled (AutoRun for that drive type).
 class AutoRunSettings
 {
 public:
@@ -18,10 +94,41 @@ public:
     // Free text while the user edits it; Load produces the canonical form "C,E,Z".
     std::wstring disabledLetters;
 
+    // Reads every value it can and fills the fields from them; a value that could not be
+    // read counts as absent there. Then, if any value could not be read, throws
+    // PolicyError naming each of them.
     void Load();
-    // Upper-cases disabledLetters in place.
+    // Upper-cases disabledLetters in place, then writes PlanSave(). After a Load it first
+    // reads the registry again and throws PolicyChangedError, writing nothing, when the
+    // registry no longer holds what that Load read. A failed write throws Win32Exception,
+    // or PolicyError after the other writes when it was the first of a pair.
     void Save();
-    // What Save writes except the drive letters, which stay as stored: for a save made
-    // when the stored letters could not be read.
-    void SaveSwitches();
+    // What Save would write now. A value the last Load could not read is left out unless
+    // the fields it is made from were changed since.
+    std::vector<PlannedWrite> PlanSave() const;
+
+    // False after a Load that met a value it could not read (or did not finish).
+    bool ReadComplete() const { return complete; }
+    // As the last Load found it; Absent before any Load.
+    const StoredValue& Stored(PolicyValue value) const;
+
+    friend void DisableEverythingAndSave();
+
+private:
+    std::vector<PlannedWrite> Plan(bool switchesChosen) const;
+    void Write(const std::vector<PlannedWrite>& writes) const;
+    void CheckUnchanged() const;
+
+    bool loaded = false;
+    bool complete = true;
+    std::array<StoredValue, kPolicyValueCount> stored{};
+    // The fields as the last Load set them, to tell what was changed since.
+    std::array<bool, 7> loadedSwitches{};
+    std::uint32_t loadedLetters = 0;
 };
+
+// Switches every kind of AutoRun off and saves at once: the one way for the window's button
+// and the command line. A read that fails first is no reason not to save; the stored drive
+// letters are kept, and a value that could not be read is replaced only where it carries a
+// switch. Throws std::exception when the save fails.
+void DisableEverythingAndSave();

@@ -45,9 +45,41 @@ const wchar_t* OrEmpty(const wchar_t* text)
     return text != nullptr ? text : L"";
 }
 
-[[noreturn]] void ThrowForKey(const wchar_t* keyPath, LONG code)
+const char* RootName(HKEY root)
 {
-    throw Win32Exception(morvex::WideToUtf8(OrEmpty(keyPath)).c_str(), static_cast<unsigned long>(code));
+    if (root == HKEY_LOCAL_MACHINE)
+        return "HKEY_LOCAL_MACHINE";
+    if (root == HKEY_CURRENT_USER)
+        return "HKEY_CURRENT_USER";
+    if (root == HKEY_CLASSES_ROOT)
+        return "HKEY_CLASSES_ROOT";
+    if (root == HKEY_USERS)
+        return "HKEY_USERS";
+    return "HKEY";
+}
+
+std::string ValueLabel(const wchar_t* valueName)
+{
+    const wchar_t* name = OrEmpty(valueName);
+    return *name == L'\0' ? std::string("(Default)") : morvex::WideToUtf8(name);
+}
+
+// Where an operation failed, so that the message says what to fix: the key path (as the
+// message has always begun), then the hive and the value.
+[[noreturn]] void ThrowForKey(HKEY root, const wchar_t* keyPath, const wchar_t* valueName, LONG code)
+{
+    const std::string context = morvex::WideToUtf8(OrEmpty(keyPath)) + " (" + RootName(root) + ", " +
+                                ValueLabel(valueName) + ")";
+    throw Win32Exception(context.c_str(), static_cast<unsigned long>(code));
+}
+
+// A fixed message of the operation, then the full key and the value.
+[[noreturn]] void ThrowForValue(const char* message, HKEY root, const wchar_t* keyPath, const wchar_t* valueName,
+                                LONG code)
+{
+    const std::string context = std::string(message) + " (" + RootName(root) + "\\" +
+                                morvex::WideToUtf8(OrEmpty(keyPath)) + ", " + ValueLabel(valueName) + ")";
+    throw Win32Exception(context.c_str(), static_cast<unsigned long>(code));
 }
 
 } // namespace
@@ -76,57 +108,57 @@ static REGSAM WithView(REGSAM access, bool wow64)
     return wow64 ? (access | KEY_WOW64_64KEY) : access;
 }
 
-static void CreateForWriting(HKEY root, const wchar_t* keyPath, bool wow64, Key& key)
+static void CreateForWriting(HKEY root, const wchar_t* keyPath, const wchar_t* valueName, bool wow64, Key& key)
 {
     const LONG result = RegCreateKeyExW(root, OrEmpty(keyPath), 0, nullptr, 0, WithView(KEY_WRITE, wow64),
                                         nullptr, key.Out(), nullptr);
     if (result != ERROR_SUCCESS)
-        ThrowForKey(keyPath, result);
+        ThrowForKey(root, keyPath, valueName, result);
 }
 
 // false: the key is not there. Any other failure to open throws.
-static bool OpenForReading(HKEY root, const wchar_t* keyPath, bool wow64, Key& key)
+static bool OpenForReading(HKEY root, const wchar_t* keyPath, const wchar_t* valueName, bool wow64, Key& key)
 {
     const LONG result = RegOpenKeyExW(root, OrEmpty(keyPath), 0, WithView(KEY_READ, wow64), key.Out());
     if (result == ERROR_FILE_NOT_FOUND)
         return false;
     if (result != ERROR_SUCCESS)
-        ThrowForKey(keyPath, result);
+        ThrowForKey(root, keyPath, valueName, result);
     return true;
 }
 
 // The outcome of a query once the key is closed: true read, false absent, otherwise throws.
-static bool QueryOutcome(LONG result)
+static bool QueryOutcome(LONG result, HKEY root, const wchar_t* keyPath, const wchar_t* valueName)
 {
     if (result == ERROR_SUCCESS)
         return true;
     if (result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND)
         return false;
-    throw Win32Exception(kQueryFailed, static_cast<unsigned long>(result));
+    ThrowForValue(kQueryFailed, root, keyPath, valueName, result);
 }
 
 bool OptionsStore::DeleteValue(HKEY root, const wchar_t* keyPath, const wchar_t* valueName)
 {
     Key key;
-    CreateForWriting(root, keyPath, isWow64, key);
+    CreateForWriting(root, keyPath, valueName, isWow64, key);
     const LONG result = RegDeleteValueW(key.Get(), OrEmpty(valueName));
     key.Close();
     if (result == ERROR_SUCCESS)
         return true;
     if (result == ERROR_FILE_NOT_FOUND || result == ERROR_PATH_NOT_FOUND)
         return false;
-    throw Win32Exception(kDeleteFailed, static_cast<unsigned long>(result));
+    ThrowForValue(kDeleteFailed, root, keyPath, valueName, result);
 }
 
 bool OptionsStore::SetDword(HKEY root, const wchar_t* keyPath, const wchar_t* valueName, DWORD value)
 {
     Key key;
-    CreateForWriting(root, keyPath, isWow64, key);
+    CreateForWriting(root, keyPath, valueName, isWow64, key);
     const LONG result = RegSetValueExW(key.Get(), OrEmpty(valueName), 0, REG_DWORD,
                                        reinterpret_cast<const BYTE*>(&value), sizeof(value));
     key.Close();
     if (result != ERROR_SUCCESS)
-        throw Win32Exception(kSetFailed, static_cast<unsigned long>(result));
+        ThrowForValue(kSetFailed, root, keyPath, valueName, result);
     return true;
 }
 
@@ -136,15 +168,15 @@ bool OptionsStore::SetString(HKEY root, const wchar_t* keyPath, const wchar_t* v
     // The stored data includes the terminating null character.
     const size_t bytes = (std::wcslen(text) + 1) * sizeof(wchar_t);
     if (bytes > MAXDWORD)
-        throw Win32Exception(kSetFailed, ERROR_INVALID_PARAMETER);
+        ThrowForValue(kSetFailed, root, keyPath, valueName, ERROR_INVALID_PARAMETER);
 
     Key key;
-    CreateForWriting(root, keyPath, isWow64, key);
+    CreateForWriting(root, keyPath, valueName, isWow64, key);
     const LONG result = RegSetValueExW(key.Get(), OrEmpty(valueName), 0, REG_SZ,
                                        reinterpret_cast<const BYTE*>(text), static_cast<DWORD>(bytes));
     key.Close();
     if (result != ERROR_SUCCESS)
-        throw Win32Exception(kSetFailed, static_cast<unsigned long>(result));
+        ThrowForValue(kSetFailed, root, keyPath, valueName, result);
     return true;
 }
 
@@ -153,24 +185,27 @@ bool OptionsStore::GetDword(HKEY root, const wchar_t* keyPath, const wchar_t* va
 {
     value = defaultValue;
     Key key;
-    if (!OpenForReading(root, keyPath, isWow64, key))
+    if (!OpenForReading(root, keyPath, valueName, isWow64, key))
         return false;
 
+    // The data lands on the default, so that a REG_DWORD shorter than four bytes fills only
+    // the low bytes of it, as the system's own readers take such a value.
     DWORD type = REG_NONE;
-    DWORD data = 0;
+    DWORD data = defaultValue;
     DWORD size = sizeof(data);
     LONG result = RegQueryValueExW(key.Get(), OrEmpty(valueName), nullptr, &type, reinterpret_cast<BYTE*>(&data),
                                    &size);
     key.Close();
     if (result == ERROR_SUCCESS)
     {
-        // A REG_DWORD shorter than four bytes would leave part of the number undefined.
-        if (type != REG_DWORD || size != sizeof(data))
-            result = ERROR_INVALID_DATA;
-        else
+        // Older Windows versions wrote these numbers as four bytes of REG_BINARY, and the
+        // system still reads them as the little-endian number they hold.
+        if (type == REG_DWORD || (type == REG_BINARY && size == sizeof(data)))
             value = data;
+        else
+            result = ERROR_INVALID_DATA;
     }
-    return QueryOutcome(result);
+    return QueryOutcome(result, root, keyPath, valueName);
 }
 
 bool OptionsStore::GetString(HKEY root, const wchar_t* keyPath, const wchar_t* valueName, std::wstring& text,
@@ -178,7 +213,7 @@ bool OptionsStore::GetString(HKEY root, const wchar_t* keyPath, const wchar_t* v
 {
     text = OrEmpty(defaultText);
     Key key;
-    if (!OpenForReading(root, keyPath, isWow64, key))
+    if (!OpenForReading(root, keyPath, valueName, isWow64, key))
         return false;
 
     DWORD type = REG_NONE;
@@ -211,5 +246,5 @@ bool OptionsStore::GetString(HKEY root, const wchar_t* keyPath, const wchar_t* v
             text.assign(data, std::find(data, end, L'\0'));
         }
     }
-    return QueryOutcome(result);
+    return QueryOutcome(result, root, keyPath, valueName);
 }

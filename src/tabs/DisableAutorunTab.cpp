@@ -42,21 +42,7 @@ void DisableAutorunTab::SettingsToControls(const AutoRunSettings& settings)
     if (picture.GetSafeHandle() == nullptr)
         picture.LoadBitmap(state == ProtectionState::Safe ? IDB_TICK : IDB_WARNING);
     m_statusPicture.SetBitmap(picture);
-
-    std::wstring text;
-    switch (state)
-    {
-    case ProtectionState::NotControlled:
-        text = T("Your PC is currently not safe. AutoRun is not controlled.");
-        break;
-    case ProtectionState::NotCompletelySafe:
-        text = T("Your PC is not completely safe. AutoRun is not completely disabled.");
-        break;
-    case ProtectionState::Safe:
-        text = T("Your PC is safe. AutoRun is disabled.");
-        break;
-    }
-    SetDlgItemText(IDC_STATUS_TEXT, text);
+    SetDlgItemText(IDC_STATUS_TEXT, morvex::Utf8ToWide(ProtectionStatusText(state)));
 }
 
 void DisableAutorunTab::ControlsToSettings(AutoRunSettings&)
@@ -83,32 +69,13 @@ void DisableAutorunTab::OnLanguageChange()
 
 void DisableAutorunTab::OnDisableEverythingAndSave()
 {
-    AutoRunSettings everythingOff;
-    bool read = true;
     try
     {
-        everythingOff.Load();
-    }
-    catch (const std::exception&)
-    {
-        // Saving goes ahead without a word: the switches do not depend on what was read.
-        read = false;
-    }
-    for (int i = 0; i < kSwitchCount; ++i)
-        SetSwitch(everythingOff, i, false);
-
-    try
-    {
-        // Without a successful read the drive letters are unknown; writing the empty list
-        // would wipe the stored ones, so they are left as they are.
-        if (read)
-            everythingOff.Save();
-        else
-            everythingOff.SaveSwitches();
+        DisableEverythingAndSave();
     }
     catch (const std::exception& error)
     {
-        MessageBox(morvex::Utf8ToWide(error.what()).c_str(), T("Error").c_str(), MB_ICONERROR);
+        MessageBox(ErrorBoxText(error).c_str(), T("Error").c_str(), MB_ICONERROR);
     }
 
     if (CMorvexDlg* main = MainDialog())

@@ -1,5 +1,8 @@
 #include "PageRules.h"
 
+#include "TextConvert.h"
+#include "Translate.h"
+
 namespace {
 
 bool AutoRunSettings::* const kSwitches[kSwitchCount] = {
@@ -31,16 +34,29 @@ bool AllDriveTypesEnabled(const AutoRunSettings& settings)
     return true;
 }
 
-ProtectionState EvaluateProtection(const AutoRunSettings& settings)
+std::string ProtectionStatusText(ProtectionState state)
 {
-    if (settings.runAutorunInf)
-        return ProtectionState::NotControlled;
-    for (int i = 1; i < kSwitchCount; ++i)
+    LanguageStrings& strings = LanguageStrings::Instance();
+    switch (state)
     {
-        if (GetSwitch(settings, i))
-            return ProtectionState::NotCompletelySafe;
+    case ProtectionState::NotControlled:
+        return strings.Translate("Your PC is currently not safe. AutoRun is not controlled.");
+    case ProtectionState::NotCompletelySafe:
+        return strings.Translate("Your PC is not completely safe. AutoRun is not completely disabled.");
+    case ProtectionState::Safe:
+        return strings.Translate("Your PC is safe. AutoRun is disabled.");
+    case ProtectionState::Unreadable:
+        break;
     }
-    return ProtectionState::Safe;
+    return strings.Translate("The AutoRun state could not be read completely.");
+}
+
+std::wstring ErrorBoxText(const std::exception& error)
+{
+    if (dynamic_cast<const PolicyChangedError*>(&error) != nullptr)
+        return T("Another program has changed the AutoRun policy since it was shown. Nothing was saved; "
+                 "the window now shows the current policy.");
+    return morvex::Utf8ToWide(error.what());
 }
 
 int LanguageIndex(const std::string& code)

@@ -6,7 +6,10 @@
 
 #include <string>
 
+#include <exception>
+
 #include "AutoRunSettings.h"
+#include "Protection.h"
 
 // The seven switches in the order of the drive-type page's controls: check box 1000 + i and
 // ball 1013 + i show switch i. Index 0 is autorun.inf, 1 to 6 are the drive types.
@@ -17,13 +20,11 @@ void SetSwitch(AutoRunSettings& settings, int index, bool enabled);
 // "Select all" is ticked when every drive type is enabled; autorun.inf does not count.
 bool AllDriveTypesEnabled(const AutoRunSettings& settings);
 
-enum class ProtectionState
-{
-    NotControlled,     // autorun.inf files are honoured
-    NotCompletelySafe, // autorun.inf ignored, but some drive type still enabled
-    Safe               // everything off; the drive letters play no part
-};
-ProtectionState EvaluateProtection(const AutoRunSettings& settings);
+// The status line for a state, translated (UTF-8): the window and the command line say
+// the same.
+std::string ProtectionStatusText(ProtectionState state);
+// The text of an error box for a failed load or save, translated where it is ours.
+std::wstring ErrorBoxText(const std::exception& error);
 
 // The language selector's items are English, Deutsch, Francais, in this order.
 int LanguageIndex(const std::string& code);
