@@ -251,12 +251,15 @@ void AutoRunSettings::CheckUnchanged() const
         throw PolicyChangedError();
 }
 
-void AutoRunSettings::Write(const std::vector<PlannedWrite>& writes) const
+void AutoRunSettings::Write(const std::vector<PlannedWrite>& writes)
 {
     OptionsStore store;
     std::string deferred;
     for (const PlannedWrite& write : writes)
     {
+        // The field takes the upper-case form once the letters are written, as they are stored.
+        if (write.value == PolicyValue::MachineDriveLetters || write.value == PolicyValue::UserDriveLetters)
+            UpperCaseLetters(disabledLetters);
         const PolicyValueInfo& info = InfoOf(write.value);
         PolicyValue partner;
         bool partnerFollows = false;
@@ -294,13 +297,13 @@ void AutoRunSettings::Write(const std::vector<PlannedWrite>& writes) const
             throw PolicyError(deferred);
         }
     }
+    UpperCaseLetters(disabledLetters);
     if (!deferred.empty())
         throw PolicyError(deferred);
 }
 
 void AutoRunSettings::Save()
 {
-    UpperCaseLetters(disabledLetters);
     if (loaded)
         CheckUnchanged();
     Write(PlanSave());

@@ -98,7 +98,7 @@ public:
     // read counts as absent there. Then, if any value could not be read, throws
     // PolicyError naming each of them.
     void Load();
-    // Upper-cases disabledLetters in place, then writes PlanSave(). After a Load it first
+    // Writes PlanSave() and upper-cases disabledLetters in place. After a Load it first
     // reads the registry again and throws PolicyChangedError, writing nothing, when the
     // registry no longer holds what that Load read. A failed write throws Win32Exception,
     // or PolicyError after the other writes when it was the first of a pair.
@@ -116,7 +116,7 @@ public:
 
 private:
     std::vector<PlannedWrite> Plan(bool switchesChosen) const;
-    void Write(const std::vector<PlannedWrite>& writes) const;
+    void Write(const std::vector<PlannedWrite>& writes);
     void CheckUnchanged() const;
 
     bool loaded = false;

@@ -98,6 +98,46 @@ TEST(StringsFile, NothingIsReadAfterTheEndOfFileByte)
     EXPECT_EQ((Pairs{{"a", "1"}, {"b", "2"}}), pairs);
 }
 
+// The file as a reader hands it over: these pieces, then the end (0) or a read error (-1).
+std::size_t ReadPieces(const std::vector<std::string>& pieces, long long last, Pairs& pairs)
+{
+    std::size_t next = 0;
+    return ReadStringsFile(
+        [&](char* buffer, std::size_t capacity) -> long long {
+            if (next == pieces.size())
+                return last;
+            const std::string& piece = pieces[next++];
+            EXPECT_LE(piece.size(), capacity);
+            piece.copy(buffer, capacity);
+            return static_cast<long long>(piece.size());
+        },
+        pairs);
+}
+
+TEST(StringsFile, ReadErrorKeepsOnlyTheCompleteLines)
+{
+    const struct
+    {
+        const char* name;
+        std::vector<std::string> pieces;
+        long long last;
+        Pairs pairs;
+    } cases[] = {
+        {"end of file: the last line counts", {"a=1\nb=2\nc=3"}, 0, {{"a", "1"}, {"b", "2"}, {"c", "3"}}},
+        {"error after a cut-off line", {"a=1\nb=2\nc=3"}, -1, {{"a", "1"}, {"b", "2"}}},
+        {"error after a line cut in two pieces", {"a=1\nb=", "2"}, -1, {{"a", "1"}}},
+        {"error after a complete line", {"a=1\r\n", "b=2\n"}, -1, {{"a", "1"}, {"b", "2"}}},
+        {"error at once", {}, -1, {}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Pairs pairs;
+        EXPECT_EQ(c.pairs.size(), ReadPieces(c.pieces, c.last, pairs));
+        EXPECT_EQ(c.pairs, pairs);
+    }
+}
+
 TEST(StringsFile, Trim)
 {
     struct Case

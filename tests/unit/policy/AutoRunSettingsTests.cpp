@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
+#include <optional>
+#include <ostream>
+#include <vector>
 #include <stdexcept>
 
 #include "AutoRunSettings.h"
+#include "Protection.h"
 #include "PolicyFixture.h"
 #include "RegistryTestSupport.h"
 
@@ -174,55 +179,272 @@ TEST_F(AutoRunSettingsTest, LoadAfterSaveGivesTheSameSwitchesAndCanonicalLetters
     }
 }
 
-// A value of the wrong type is an easy real read failure.
-void WriteWrongType(HKEY root, const std::wstring& path, const wchar_t* name)
+// A registry value as stored: type and bytes.
+struct Raw
 {
-    testreg::WriteText(root, path, name, L"1");
+    DWORD type;
+    std::vector<BYTE> data;
+    bool operator==(const Raw& o) const { return type == o.type && data == o.data; }
+};
+void PrintTo(const Raw& raw, std::ostream* out)
+{
+    *out << "type " << raw.type << ", " << raw.data.size() << " bytes:";
+    for (BYTE b : raw.data)
+        *out << ' ' << static_cast<int>(b);
+}
+Raw Dword(DWORD v)
+{
+    return {REG_DWORD, {BYTE(v), BYTE(v >> 8), BYTE(v >> 16), BYTE(v >> 24)}};
+}
+Raw Text(const std::wstring& text, DWORD type = REG_SZ)
+{
+    const BYTE* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    return {type, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
+}
+const Raw kIgnoring = Text(L"@SYS:DoesNotExist");
+
+// The six values in the order PolicyValue names them.
+struct Where
+{
+    HKEY root;
+    const std::wstring& key;
+    const wchar_t* name;
+    const char* label; // as the messages name it
+};
+const Where kWhere[kPolicyValueCount] = {
+    {HKEY_LOCAL_MACHINE, kMappingKey, L"", "(Default)"},
+    {HKEY_LOCAL_MACHINE, kExplorerKey, L"NoDriveTypeAutoRun", "NoDriveTypeAutoRun"},
+    {HKEY_CURRENT_USER, kExplorerKey, L"NoDriveTypeAutoRun", "NoDriveTypeAutoRun"},
+    {HKEY_LOCAL_MACHINE, kCdromKey, L"AutoRun", "AutoRun"},
+    {HKEY_LOCAL_MACHINE, kExplorerKey, L"NoDriveAutoRun", "NoDriveAutoRun"},
+    {HKEY_CURRENT_USER, kExplorerKey, L"NoDriveAutoRun", "NoDriveAutoRun"},
+};
+using Registry = std::array<std::optional<Raw>, kPolicyValueCount>;
+
+void Put(const Registry& registry)
+{
+    for (int i = 0; i < kPolicyValueCount; ++i)
+    {
+        const Where& w = kWhere[i];
+        if (registry[i])
+            testreg::WriteRaw(w.root, w.key, w.name, registry[i]->type, registry[i]->data.data(),
+                              static_cast<DWORD>(registry[i]->data.size()));
+        else
+            testreg::DeleteValue(w.root, w.key, w.name);
+    }
 }
 
-TEST_F(AutoRunSettingsTest, LoadFailuresKeepTheFieldsNotYetRead)
+Registry Get()
 {
-    const std::string invalidData = "Failed to query value. : " + SystemText(ERROR_INVALID_DATA);
-    const Fields before{F, F, F, F, F, F, F, L"Q"};
-
-    // The mapping is read first: nothing changes.
-    Apply(kNothing);
-    testreg::WriteText(HKEY_LOCAL_MACHINE, kMappingKey, L"", L"@SYS:DoesNotExist", REG_EXPAND_SZ);
-    AutoRunSettings settings;
-    before.To(settings);
-    EXPECT_EQ(invalidData, FailureText([&] { settings.Load(); }));
-    EXPECT_EQ(before, Fields::Of(settings));
-
-    // The user's drive types fail twice: only the mapping has been taken.
-    Apply(kNothing.MachineTypes(0x08u));
-    WriteWrongType(HKEY_CURRENT_USER, kExplorerKey, L"NoDriveTypeAutoRun");
-    before.To(settings);
-    EXPECT_EQ(invalidData, FailureText([&] { settings.Load(); }));
-    EXPECT_EQ((Fields{T, F, F, F, F, F, F, L"Q"}), Fields::Of(settings));
-
-    // The CD-ROM service value fails: the drive types have been taken, not the letters.
-    Apply(kNothing.MachineTypes(0x04u));
-    WriteWrongType(HKEY_LOCAL_MACHINE, kCdromKey, L"AutoRun");
-    before.To(settings);
-    EXPECT_EQ(invalidData, FailureText([&] { settings.Load(); }));
-    EXPECT_EQ((Fields{T, T, F, T, T, T, T, L"Q"}), Fields::Of(settings));
-
-    // The user's letters fail: everything but the letters has been taken.
-    Apply(kNothing.Mapping(L"@SYS:DoesNotExist").MachineTypes(0x10u).Cdrom(0u).MachineLetters(0x4u));
-    WriteWrongType(HKEY_CURRENT_USER, kExplorerKey, L"NoDriveAutoRun");
-    before.To(settings);
-    EXPECT_EQ(invalidData, FailureText([&] { settings.Load(); }));
-    EXPECT_EQ((Fields{F, T, T, T, F, F, T, L"Q"}), Fields::Of(settings));
+    Registry registry;
+    for (int i = 0; i < kPolicyValueCount; ++i)
+    {
+        if (const auto value = testreg::Read(kWhere[i].root, kWhere[i].key, kWhere[i].name))
+            registry[i] = Raw{value->type, value->data};
+    }
+    return registry;
 }
 
-TEST_F(AutoRunSettingsTest, UnreadableMachineValueContributesNothing)
+void ExpectRegistry(const Registry& expected)
 {
-    Apply(kNothing.UserTypes(0x04u).UserLetters(0x8u));
-    WriteWrongType(HKEY_LOCAL_MACHINE, kExplorerKey, L"NoDriveTypeAutoRun");
-    testreg::WriteRaw(HKEY_LOCAL_MACHINE, kExplorerKey, L"NoDriveAutoRun", REG_BINARY, "\x01\x00\x00\x00", 4);
+    const Registry actual = Get();
+    for (int i = 0; i < kPolicyValueCount; ++i)
+        EXPECT_EQ(expected[i], actual[i]) << "value " << i << ": " << kWhere[i].label;
+}
+
+// The message for a value that cannot be read: the fixed message, then hive, key and value.
+std::string QueryFailed(PolicyValue value, DWORD code = ERROR_INVALID_DATA)
+{
+    const Where& w = kWhere[static_cast<int>(value)];
+    const char* hive = w.root == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+    return std::string("Failed to query value. (") + hive + "\\" + testreg::Utf8(w.key) + ", " + w.label +
+           ") : " + SystemText(code);
+}
+
+const std::optional<Raw> kAbsent;
+const Raw kNumberAsText = Text(L"1");
+
+TEST_F(AutoRunSettingsTest, LoadReadsWhatItCanAndNamesEveryUnreadableValue)
+{
+    using V = PolicyValue;
+    struct Case
+    {
+        const char* name;
+        Registry before;
+        std::string error; // empty: Load succeeds
+        Fields after;
+    };
+    const Case cases[] = {
+        // Older Windows versions wrote the numbers as four bytes of REG_BINARY.
+        {"machine types as 4-byte binary",
+         {kAbsent, Raw{REG_BINARY, {0xFF, 0, 0, 0}}, kAbsent, kAbsent, kAbsent, kAbsent}, "",
+         {T, F, F, F, F, F, F, L""}},
+        {"machine letters as 4-byte binary",
+         {kAbsent, kAbsent, kAbsent, kAbsent, Raw{REG_BINARY, {0x14, 0, 0, 0}}, kAbsent}, "",
+         {T, T, T, T, T, T, T, L"C,E"}},
+        {"service value as 4-byte binary",
+         {kAbsent, kAbsent, kAbsent, Raw{REG_BINARY, {0, 0, 0, 0}}, kAbsent, kAbsent}, "",
+         {T, T, T, T, T, F, T, L""}},
+        {"user types 2 bytes long", {kAbsent, kAbsent, Raw{REG_DWORD, {0x04, 0}}, kAbsent, kAbsent, kAbsent}, "",
+         {T, T, F, T, T, T, T, L""}},
+        // An unreadable value counts as absent for the fields, so the window shows the
+        // rest; the mapping then reads as honoured, the least safe reading.
+        {"mapping expandable",
+         {Text(L"@SYS:DoesNotExist", REG_EXPAND_SZ), Dword(0x95), kAbsent, kAbsent, kAbsent, kAbsent},
+         QueryFailed(V::IniFileMapping), {T, F, F, T, F, T, T, L""}},
+        {"machine types as text",
+         {kIgnoring, kNumberAsText, Dword(0x08), kAbsent, Dword(0x14), kAbsent}, QueryFailed(V::MachineDriveTypes),
+         {F, T, T, F, T, T, T, L"C,E"}},
+        {"user types as text, letters in both hives",
+         {kAbsent, kAbsent, kNumberAsText, Dword(1), Dword(0x14), Dword(0x40)}, QueryFailed(V::UserDriveTypes),
+         {T, T, T, T, T, T, T, L"C,E,G"}},
+        {"service value as text", {kAbsent, Dword(0x04), kAbsent, kNumberAsText, kAbsent, kAbsent},
+         QueryFailed(V::CdromAutoRun), {T, T, F, T, T, T, T, L""}},
+        {"machine letters as binary of 2 bytes",
+         {kAbsent, kAbsent, kAbsent, kAbsent, Raw{REG_BINARY, {0x14, 0}}, Dword(0x8)},
+         QueryFailed(V::MachineDriveLetters), {T, T, T, T, T, T, T, L"D"}},
+        {"user letters 8 bytes long",
+         {kAbsent, kAbsent, kAbsent, kAbsent, Dword(0x4), Raw{REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}}},
+         QueryFailed(V::UserDriveLetters, ERROR_MORE_DATA), {T, T, T, T, T, T, T, L"C"}},
+        {"two values at once", {kAbsent, kNumberAsText, kAbsent, kAbsent, kAbsent, kNumberAsText},
+         QueryFailed(V::MachineDriveTypes) + QueryFailed(V::UserDriveLetters), {T, T, T, T, T, T, T, L""}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Clear();
+        Put(c.before);
+        AutoRunSettings settings;
+        c.after.Inverted().To(settings);
+        if (c.error.empty())
+        {
+            settings.Load();
+            EXPECT_TRUE(settings.ReadComplete());
+        }
+        else
+        {
+            EXPECT_EQ(c.error, FailureText([&] { settings.Load(); }));
+            EXPECT_FALSE(settings.ReadComplete());
+            EXPECT_EQ(ProtectionState::Unreadable, EvaluateProtection(settings));
+        }
+        EXPECT_EQ(c.after, Fields::Of(settings));
+    }
+}
+
+TEST_F(AutoRunSettingsTest, SaveKeepsWhatCouldNotBeReadUnlessTheUserChangedIt)
+{
+    enum Action
+    {
+        kSaveUntouched,
+        kUntickAutorunInf,
+        kClearRemovable,
+        kTypeLetterX,
+        kDisableEverything
+    };
+    struct Case
+    {
+        const char* name;
+        Registry before;
+        Action action;
+        Registry after;
+    };
+    const Raw machineTypesAsBinary{REG_BINARY, {0xFF, 0, 0, 0}};
+    const Raw mappingExpandable = Text(L"@SYS:DoesNotExist", REG_EXPAND_SZ);
+    const Case cases[] = {
+        // What was read is written as every Save writes it: both hives, as REG_DWORD.
+        {"user types unreadable, untouched",
+         {kAbsent, kAbsent, kNumberAsText, Dword(1), Dword(0x14), Dword(0x40)}, kSaveUntouched,
+         {kAbsent, Dword(0x02), kNumberAsText, Dword(1), Dword(0x54), Dword(0x54)}},
+        {"user types unreadable, a letter typed",
+         {kAbsent, kAbsent, kNumberAsText, Dword(1), Dword(0x14), Dword(0x40)}, kTypeLetterX,
+         {kAbsent, Dword(0x02), kNumberAsText, Dword(1), Dword(0x800054), Dword(0x800054)}},
+        // A change to the value that could not be read replaces it: the repair.
+        {"user types unreadable, removable cleared",
+         {kAbsent, kAbsent, kNumberAsText, Dword(1), Dword(0x14), Dword(0x40)}, kClearRemovable,
+         {kAbsent, Dword(0x06), Dword(0x06), Dword(1), Dword(0x54), Dword(0x54)}},
+        {"machine types as binary, untouched", {kAbsent, machineTypesAsBinary, kAbsent, kAbsent, kAbsent, kAbsent},
+         kSaveUntouched, {kAbsent, Dword(0xFF), Dword(0xFF), Dword(0), Dword(0), Dword(0)}},
+        {"mapping unreadable, untouched", {mappingExpandable, Dword(0x95), kAbsent, kAbsent, kAbsent, kAbsent},
+         kSaveUntouched, {mappingExpandable, Dword(0x97), Dword(0x97), Dword(1), Dword(0), Dword(0)}},
+        {"mapping unreadable, autorun.inf unticked",
+         {mappingExpandable, Dword(0x95), kAbsent, kAbsent, kAbsent, kAbsent}, kUntickAutorunInf,
+         {kIgnoring, Dword(0x97), Dword(0x97), Dword(1), Dword(0), Dword(0)}},
+        {"service value unreadable, untouched", {kAbsent, Dword(0x04), kAbsent, kNumberAsText, kAbsent, kAbsent},
+         kSaveUntouched, {kAbsent, Dword(0x06), Dword(0x06), kNumberAsText, Dword(0), Dword(0)}},
+        {"user letters unreadable, untouched",
+         {kAbsent, kAbsent, kAbsent, kAbsent, Dword(0x14), kNumberAsText}, kSaveUntouched,
+         {kAbsent, Dword(0x02), Dword(0x02), Dword(1), Dword(0x14), kNumberAsText}},
+        {"user letters unreadable, a letter typed",
+         {kAbsent, kAbsent, kAbsent, kAbsent, Dword(0x14), kNumberAsText}, kTypeLetterX,
+         {kAbsent, Dword(0x02), Dword(0x02), Dword(1), Dword(0x800014), Dword(0x800014)}},
+        // Everything off means every switch value, the unreadable one too; the letters
+        // stay as stored.
+        {"disable everything, user types unreadable",
+         {kAbsent, kAbsent, kNumberAsText, Dword(1), Dword(0x14), Dword(0x40)}, kDisableEverything,
+         {kIgnoring, Dword(0xFF), Dword(0xFF), Dword(0), Dword(0x54), Dword(0x54)}},
+        {"disable everything, mapping and user letters unreadable",
+         {mappingExpandable, kAbsent, kAbsent, kAbsent, Dword(0x14), kNumberAsText}, kDisableEverything,
+         {kIgnoring, Dword(0xFF), Dword(0xFF), Dword(0), Dword(0x14), kNumberAsText}},
+        {"disable everything, all readable",
+         {kAbsent, Dword(0x91), Dword(0x91), kAbsent, Dword(0x14), Dword(0x14)}, kDisableEverything,
+         {kIgnoring, Dword(0xFF), Dword(0xFF), Dword(0), Dword(0x14), Dword(0x14)}},
+        {"disable everything, nothing stored", {}, kDisableEverything,
+         {kIgnoring, Dword(0xFF), Dword(0xFF), Dword(0), Dword(0), Dword(0)}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Clear();
+        Put(c.before);
+        if (c.action == kDisableEverything)
+        {
+            DisableEverythingAndSave();
+        }
+        else
+        {
+            AutoRunSettings settings;
+            try
+            {
+                settings.Load();
+            }
+            catch (const std::exception&)
+            {
+            }
+            if (c.action == kUntickAutorunInf)
+                settings.runAutorunInf = false;
+            if (c.action == kClearRemovable)
+                settings.removableDrives = false;
+            if (c.action == kTypeLetterX)
+                settings.disabledLetters += L", x";
+            settings.Save();
+        }
+        ExpectRegistry(c.after);
+    }
+}
+
+TEST_F(AutoRunSettingsTest, SaveWritesNothingWhenAnotherProgramChangedThePolicy)
+{
+    const Registry shown{kAbsent, Dword(0x91), kAbsent, Dword(1), Dword(0x14), kAbsent};
+    const Registry changedMeanwhile{kAbsent, Dword(0x91), kAbsent, Dword(0), Dword(0x14), Dword(0x40)};
+    Put(shown);
     AutoRunSettings settings;
     settings.Load();
-    EXPECT_EQ((Fields{T, T, F, T, T, T, T, L"D"}), Fields::Of(settings));
+
+    Put(changedMeanwhile);
+    settings.removableDrives = false;
+    EXPECT_THROW(settings.Save(), PolicyChangedError);
+    ExpectRegistry(changedMeanwhile);
+
+    // Read again, the same change is saved over the other program's state.
+    settings.Load();
+    settings.removableDrives = false;
+    settings.Save();
+    ExpectRegistry({kAbsent, Dword(0xB7), Dword(0xB7), Dword(0), Dword(0x54), Dword(0x54)});
+
+    // A value that becomes unreadable meanwhile is a change too.
+    settings.Load();
+    Put({kAbsent, Dword(0xB7), kNumberAsText, Dword(0), Dword(0x54), Dword(0x54)});
+    EXPECT_THROW(settings.Save(), PolicyChangedError);
 }
 
 // Replaces a "policies" key by a volatile one, so that its Explorer subkey cannot be
@@ -239,8 +461,11 @@ TEST_F(AutoRunSettingsTest, UserPolicyKeyNotWritable)
     AutoRunSettings settings;
     Fields{F, T, F, T, T, F, T, L"c, e"}.To(settings);
 
-    // The user's drive types are swallowed; the user's letters, written last, end Save.
-    EXPECT_EQ(testreg::Utf8(kExplorerKey) + " : " + SystemText(ERROR_CHILD_MUST_BE_VOLATILE),
+    // The user's drive types fail first and do not stop the machine's; the user's letters,
+    // written last, end Save, and the message names both values that were not stored.
+    const std::string notStored = " : " + SystemText(ERROR_CHILD_MUST_BE_VOLATILE);
+    EXPECT_EQ(testreg::Utf8(kExplorerKey) + " (HKEY_CURRENT_USER, NoDriveTypeAutoRun)" + notStored +
+                  testreg::Utf8(kExplorerKey) + " (HKEY_CURRENT_USER, NoDriveAutoRun)" + notStored,
               FailureText([&] { settings.Save(); }));
     EXPECT_EQ(L"C, E", settings.disabledLetters);
     EXPECT_TRUE(testreg::Read(HKEY_LOCAL_MACHINE, kMappingKey, L""));
@@ -259,7 +484,8 @@ TEST_F(AutoRunSettingsTest, MachinePolicyKeyNotWritable)
 
     // The machine's drive types are the second write of their pair: Save ends there, and
     // what was written before stays.
-    EXPECT_EQ(testreg::Utf8(kExplorerKey) + " : " + SystemText(ERROR_CHILD_MUST_BE_VOLATILE),
+    EXPECT_EQ(testreg::Utf8(kExplorerKey) + " (HKEY_LOCAL_MACHINE, NoDriveTypeAutoRun) : " +
+                  SystemText(ERROR_CHILD_MUST_BE_VOLATILE),
               FailureText([&] { settings.Save(); }));
     EXPECT_TRUE(testreg::Read(HKEY_LOCAL_MACHINE, kMappingKey, L""));
     EXPECT_EQ(0x42u, ReadDword(HKEY_CURRENT_USER, kExplorerKey, L"NoDriveTypeAutoRun"));

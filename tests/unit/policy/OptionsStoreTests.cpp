@@ -69,13 +69,32 @@ TEST_F(OptionsStoreTest, MissingValueInExistingKeyGivesTheDefault)
     EXPECT_EQ(L"fallback", text);
 }
 
-TEST_F(OptionsStoreTest, ReadsStoredNumber)
+TEST_F(OptionsStoreTest, ReadsStoredNumbers)
 {
+    struct Case
+    {
+        const char* name;
+        DWORD type;
+        std::vector<BYTE> data;
+        DWORD expected;
+    };
+    const Case cases[] = {
+        {"number", REG_DWORD, {0x91, 0, 0, 0xFC}, 0xFC000091u},
+        // The form older Windows versions wrote, which the system still reads.
+        {"4-byte binary", REG_BINARY, {0x95, 0, 0, 0}, 0x95u},
+        // A short number fills the low bytes of the default.
+        {"2-byte number", REG_DWORD, {0x04, 0}, 0x12340004u},
+        {"empty number", REG_DWORD, {}, 0x12345678u},
+    };
     const std::wstring path = Path(L"Key");
-    testreg::WriteDword(HKEY_CURRENT_USER, path, L"Value", 0xFC000091);
-    DWORD number = 0;
-    EXPECT_TRUE(store.GetDword(HKEY_CURRENT_USER, path.c_str(), L"Value", number, 7));
-    EXPECT_EQ(0xFC000091u, number);
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        testreg::WriteRaw(HKEY_CURRENT_USER, path, L"Value", c.type, c.data.data(), static_cast<DWORD>(c.data.size()));
+        DWORD number = 0;
+        EXPECT_TRUE(store.GetDword(HKEY_CURRENT_USER, path.c_str(), L"Value", number, 0x12345678u));
+        EXPECT_EQ(c.expected, number);
+    }
 }
 
 std::vector<BYTE> Bytes(const std::wstring& units)
@@ -132,9 +151,9 @@ TEST_F(OptionsStoreTest, WrongTypeOrSizeThrowsAndKeepsTheDefault)
     };
     const std::wstring nul(1, L'\0');
     const Case cases[] = {
-        {"4-byte binary as number", REG_BINARY, {1, 0, 0, 0}, false, ERROR_INVALID_DATA},
+        {"2-byte binary as number", REG_BINARY, {1, 0}, false, ERROR_INVALID_DATA},
         {"4-byte text as number", REG_SZ, Bytes(L"1" + nul), false, ERROR_INVALID_DATA},
-        {"2-byte number", REG_DWORD, {1, 0}, false, ERROR_INVALID_DATA},
+        {"big-endian number", REG_DWORD_BIG_ENDIAN, {0, 0, 0, 1}, false, ERROR_INVALID_DATA},
         {"8-byte number", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}, false, ERROR_MORE_DATA},
         {"expandable text", REG_EXPAND_SZ, Bytes(L"%TEMP%" + nul), true, ERROR_INVALID_DATA},
         {"long expandable text", REG_EXPAND_SZ, Bytes(std::wstring(100, L'e') + nul), true, ERROR_INVALID_DATA},
@@ -146,7 +165,9 @@ TEST_F(OptionsStoreTest, WrongTypeOrSizeThrowsAndKeepsTheDefault)
     {
         SCOPED_TRACE(c.name);
         testreg::WriteRaw(HKEY_CURRENT_USER, path, L"Value", c.type, c.data.data(), static_cast<DWORD>(c.data.size()));
-        const std::string expected = "Failed to query value. : " + SystemText(c.code);
+        // The message says which value to fix: hive, key and name.
+        const std::string expected = "Failed to query value. (HKEY_CURRENT_USER\\" + Utf8(path) + ", Value) : " +
+                                     SystemText(c.code);
         if (c.readAsText)
         {
             std::wstring text = L"old";
@@ -224,12 +245,15 @@ TEST_F(OptionsStoreTest, FailureToCreateTheKeyNamesThePathInUtf8)
     // A non-volatile key cannot be created below a volatile one.
     testreg::CreateKey(HKEY_CURRENT_USER, Path(L"Volatile"), REG_OPTION_VOLATILE);
     const std::wstring path = Path(L"Volatile\\Schl\u00FCssel");
-    const std::string expected = Utf8(path) + " : " + SystemText(ERROR_CHILD_MUST_BE_VOLATILE);
+    const std::string expected = Utf8(path) + " (HKEY_CURRENT_USER, Value) : " + SystemText(ERROR_CHILD_MUST_BE_VOLATILE);
     ASSERT_NE(std::string::npos, expected.find("Schl\xC3\xBCssel"));
 
     EXPECT_EQ(expected, ErrorText([&] { store.SetDword(HKEY_CURRENT_USER, path.c_str(), L"Value", 1); }));
     EXPECT_EQ(expected, ErrorText([&] { store.SetString(HKEY_CURRENT_USER, path.c_str(), L"Value", L"x"); }));
     EXPECT_EQ(expected, ErrorText([&] { store.DeleteValue(HKEY_CURRENT_USER, path.c_str(), L"Value"); }));
+    const std::string defaultValue = Utf8(path) + " (HKEY_CURRENT_USER, (Default)) : " +
+                                     SystemText(ERROR_CHILD_MUST_BE_VOLATILE);
+    EXPECT_EQ(defaultValue, ErrorText([&] { store.SetString(HKEY_CURRENT_USER, path.c_str(), L"", L"x"); }));
     EXPECT_FALSE(testreg::KeyExists(HKEY_CURRENT_USER, path));
 }
 
