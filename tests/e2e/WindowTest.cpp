@@ -105,48 +105,6 @@ TEST_F(MorvexTest, CloseBoxEndsTheProgramWithoutWriting)
     EXPECT_TRUE(before == after) << before.Differences(after);
 }
 
-struct UnreadableCase
-{
-    const char* name;
-    RegSetting value;
-};
-
-// Names the case in test listings.
-std::ostream& operator<<(std::ostream& out, const UnreadableCase& c)
-{
-    return out << c.name;
-}
-
-class UnreadableRegistry : public MorvexTest, public ::testing::WithParamInterface<UnreadableCase>
-{
-};
-
-// The error box comes before the window; the window then opens with the pages as created,
-// and closing it writes nothing (the unreadable value stays as it was).
-TEST_P(UnreadableRegistry, ShowsTheErrorThenTheWindow)
-{
-    Apply({GetParam().value});
-    const RegistrySnapshot before;
-    ASSERT_TRUE(LaunchThroughError(L"Error", Wide(ErrorText("Failed to query value.", ERROR_INVALID_DATA))));
-    EXPECT_EQ(kOverviewPage, VisiblePage());
-    EXPECT_EQ(L"Morvex by Kestrune", TextOf(main));
-    CancelAndExpectExit();
-    const RegistrySnapshot after;
-    EXPECT_TRUE(before == after) << before.Differences(after);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Registry, UnreadableRegistry,
-    ::testing::Values(
-        // Read from the user hive twice, and failing both times.
-        UnreadableCase{"BinaryDriveTypesInUserHive",
-                       {HKEY_CURRENT_USER, kExplorerPolicyKey, L"NoDriveTypeAutoRun", Binary({0x91, 0, 0, 0})}},
-        UnreadableCase{"ExpandableMapping",
-                       {HKEY_LOCAL_MACHINE, kIniMappingKey, L"", String(kDoesNotExist, REG_EXPAND_SZ)}},
-        UnreadableCase{"BinaryLettersInUserHive",
-                       {HKEY_CURRENT_USER, kExplorerPolicyKey, L"NoDriveAutoRun", Binary({4, 0, 0, 0})}}),
-    [](const ::testing::TestParamInfo<UnreadableCase>& info) { return std::string(info.param.name); });
-
 class PageSwitch : public MorvexTest, public ::testing::WithParamInterface<int>
 {
 };
