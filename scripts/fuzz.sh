@@ -1,22 +1,33 @@
 #!/usr/bin/env bash
-# Fuzzes the translation-file parser natively with libFuzzer, AddressSanitizer and
-# UndefinedBehaviorSanitizer for a bounded time:  scripts/fuzz.sh [SECONDS]   (default 60)
-# Needs clang and libclang-rt-14-dev (scripts/setup.sh installs them). Not part of the
-# normal test run. The corpus grows in build/fuzz/corpus; a crash leaves its input there too.
+# Fuzzes the pure parsers natively with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer
+# for a bounded time each:  scripts/fuzz.sh [SECONDS] [FUZZER...]   (default 60 seconds each)
+# The fuzzers are targets of the native preset (tests/fuzz): the translation-file parser
+# (strings_file_fuzzer), the dialog-init parser (dlg_init_fuzzer) and the catalogue's reading of
+# a file through short reads and read errors (catalogue_fuzzer). Not part of the normal test
+# run. Each corpus grows in build/fuzz/NAME; a crash leaves its input in build/fuzz too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-60}
+shift || true
+fuzzers=("$@")
+[ ${#fuzzers[@]} -gt 0 ] || fuzzers=(strings_file_fuzzer dlg_init_fuzzer catalogue_fuzzer)
+
+cmake --preset native >/dev/null
+cmake --build --preset native -j "$(nproc)" --target "${fuzzers[@]}"
+
 out=build/fuzz
-mkdir -p "$out/corpus"
-
-clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-  -I src/localisation src/localisation/StringsFile.cpp tests/fuzz/strings_file_fuzzer.cpp \
-  -o "$out/strings_file_fuzzer"
-
-# Seeds: the real translation files and the dictionary of the format's special bytes.
-cp -f lang/*.strings "$out/corpus/" 2>/dev/null || true
-
-exec "$out/strings_file_fuzzer" -max_total_time="$seconds" -max_len=4096 \
-  -dict=tests/fuzz/strings_file.dict -artifact_prefix="$out/" -print_final_stats=1 \
-  "$out/corpus"
+for fuzzer in "${fuzzers[@]}"; do
+  corpus="$out/$fuzzer"
+  mkdir -p "$corpus"
+  options=()
+  case "$fuzzer" in
+    # Seeds: the real translation files and the dictionary of the format's special bytes.
+    strings_file_fuzzer|catalogue_fuzzer)
+      cp -f lang/*.strings "$corpus/" 2>/dev/null || true
+      options=(-dict=tests/fuzz/strings_file.dict) ;;
+  esac
+  echo "fuzz.sh: $fuzzer for $seconds s"
+  "build/native/fuzz/$fuzzer" -max_total_time="$seconds" -max_len=4096 "${options[@]}" \
+    -artifact_prefix="$out/$fuzzer-" -print_final_stats=1 "$corpus"
+done
