@@ -7,6 +7,15 @@
 MORVEX_WINE=/usr/lib/wine/wine64
 MORVEX_WINESERVER=/usr/lib/wine/wineserver64
 
+# morvex_native32: true where this host runs 32-bit code natively. scripts/setup.sh registers
+# qemu for 32-bit Linux code only where the kernel cannot run it; with that handler in place
+# the 32-bit loader does run, but emulated. (cmake/MorvexTesting.cmake checks the same.)
+morvex_native32() {
+  local qemu=/proc/sys/fs/binfmt_misc/qemu-i386
+  if [ -e "$qemu" ] && grep -qx enabled "$qemu" 2>/dev/null; then return 1; fi
+  /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+
 # morvex_wine_env PREFIX: the environment every Wine process of this project runs in.
 morvex_wine_env() {
   mkdir -p "$1"

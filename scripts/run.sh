@@ -23,14 +23,8 @@ done
 if [ "$headless" -eq 0 ]; then
   bash scripts/setup.sh
 
-  # setup.sh registers qemu for 32-bit Linux code only where the kernel cannot run it; with
-  # that handler in place the 32-bit loader does run, but emulated.
-  native32() {
-    local qemu=/proc/sys/fs/binfmt_misc/qemu-i386
-    if [ -e "$qemu" ] && grep -qx enabled "$qemu" 2>/dev/null; then return 1; fi
-    /lib/ld-linux.so.2 --version >/dev/null 2>&1
-  }
-  if native32; then
+  . cmake/wine-env.sh
+  if morvex_native32; then
     preset=mingw
   elif [ "$force32" -eq 1 ]; then
     preset=mingw
