@@ -56,8 +56,14 @@ cp "$source/res/Morvex.ico" "$out/Morvex.ico"
 with_ctl=no
 [ -z "$ctl" ] || with_ctl=yes
 wxs=$(cd "$source/package" && pwd)/Morvex.wxs
+# Name-based (SHA-1) from the UpgradeCode and the version: administrators' detection rules
+# can name the product code of a version, and it is the same in every build of it.
+upgrade_code=$(sed -n 's/.*UpgradeCode="\([0-9A-Fa-f-]*\)".*/\1/p' "$wxs")
+product_code=$(python3 -c 'import sys, uuid; print(str(uuid.uuid5(uuid.UUID(sys.argv[1]), sys.argv[2])).upper())' \
+               "$upgrade_code" "$version")
 rm -f "$out/Morvex.msi"
-(cd "$out" && wixl -a x86 -D Version="$version" -D WithCtl=$with_ctl -o Morvex.msi "$wxs")
+(cd "$out" && wixl -a x86 -D Version="$version" -D ProductCode="$product_code" -D WithCtl=$with_ctl \
+                  -o Morvex.msi "$wxs")
 [ $sign = no ] || sign_file "$out/Morvex.msi"
 
 # The zip: its own checksums, then fixed times, modes and order.
