@@ -94,34 +94,19 @@ struct CommandResult
     std::string output;
 };
 
-// Runs a command line to its end (at most two minutes, stretched where 32-bit code is
-// emulated), with its output in a file.
-CommandResult RunCommand(const std::wstring& commandLine)
+// Runs a program to its end (at most two minutes, stretched where 32-bit code is emulated),
+// with its output in a file.
+CommandResult RunCommand(const std::wstring& exe, const std::wstring& arguments)
 {
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     const std::wstring outputFile = std::wstring(temp) + L"morvex-install-test-output.txt";
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE output = CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = output;
-    startup.hStdError = output;
-    PROCESS_INFORMATION info{};
-    std::wstring line = commandLine;
     CommandResult run;
-    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
-        if (WaitForSingleObject(info.hProcess, 120000 * kTimeScale) == WAIT_OBJECT_0)
-            GetExitCodeProcess(info.hProcess, &run.exitCode);
-        else
-            TerminateProcess(info.hProcess, 1);
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
+    {
+        Process process;
+        if (process.Start(exe, outputFile, arguments))
+            run.exitCode = process.WaitForExit(milliseconds(120000 * kTimeScale));
     }
-    if (output != INVALID_HANDLE_VALUE)
-        CloseHandle(output);
     run.output = Bytes(outputFile);
     DeleteFileW(outputFile.c_str());
     return run;
@@ -144,7 +129,7 @@ std::wstring Msiexec()
 
 DWORD Msiexec(const wchar_t* action, const std::wstring& package)
 {
-    return RunCommand(L"\"" + Msiexec() + L"\" " + action + L" \"" + package + L"\" /qn").exitCode;
+    return RunCommand(Msiexec(), std::wstring(action) + L" \"" + package + L"\" /qn").exitCode;
 }
 
 std::wstring Package()
@@ -338,7 +323,7 @@ TEST_F(MorvexPackage, InstallsRunsAndUninstallsSilently)
 #endif
 
     if (MORVEX_PACKAGE_HAS_CTL) {
-        const CommandResult ctl = RunCommand(L"\"" + InstallFolder() + L"\\MorvexCtl.exe\" --version");
+        const CommandResult ctl = RunCommand(InstallFolder() + L"\\MorvexCtl.exe", L"--version");
         EXPECT_EQ(0u, ctl.exitCode) << ctl.output;
         EXPECT_NE(std::string::npos, ctl.output.find(MORVEX_VERSION_TEXT)) << ctl.output;
     } else {
