@@ -13,8 +13,10 @@ rm -rf "$work"
 build() {
   local tree=$work/$1
   mkdir -p "$tree/source"
-  # The files of the tree as they are now, committed or not; no build output.
-  (cd "$source" && git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$tree/source")
+  # The files of the tree as they are now, committed or not (and not deleted); no build output.
+  (cd "$source" && git ls-files -z --cached --others --exclude-standard |
+     while IFS= read -r -d '' f; do [ ! -e "$f" ] || printf '%s\0' "$f"; done |
+     xargs -0 cp --parents -t "$tree/source")
   cmake -S "$tree/source" -B "$tree/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMORVEX_BUILD_TESTS=OFF \
         -DCMAKE_TOOLCHAIN_FILE="$tree/source/cmake/toolchain-i686-mingw.cmake" >"$tree/configure.log"
   cmake --build "$tree/build" -j 2 >"$tree/build.log"
