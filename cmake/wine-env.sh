@@ -23,8 +23,9 @@ morvex_wine_env() {
   export WINEPREFIX
   export WINEARCH=win64
   export WINEDEBUG=-all
-  # Never ask for Mono or Gecko: there is no network, and nothing of ours needs them.
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # Never ask for Mono or Gecko: there is no network, and nothing of ours needs them. No menu
+  # entries on the host's desktop either, for the shortcuts that the package tests install.
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 }
 
 # morvex_wine_prefix: creates the prefix once and makes sure a persistent wineserver runs.

@@ -8,6 +8,7 @@ packages=(
   mingw-w64 g++-mingw-w64-i686 g++-mingw-w64-x86-64
   wine wine64 wine32:i386 qemu-user-static
   xvfb xauth x11-utils imagemagick icoutils fonts-wine
+  wixl zip unzip osslsigncode openssl
   googletest
   clang libclang-rt-14-dev
   python3

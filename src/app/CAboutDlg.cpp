@@ -1,14 +1,11 @@
 #include "CAboutDlg.h"
 
-#include <algorithm>
-
+#include "MorvexVersion.h"
 #include "Translate.h"
 #include "resource.h"
 
 namespace {
 
-// The same text as the FileVersion entry of the version block.
-const wchar_t kVersion[] = L"1,0,1,0";
 const wchar_t kCopyright[] = L"Copyright (C) 2026 Kestrune";
 
 } // namespace
@@ -33,9 +30,7 @@ BOOL CAboutDlg::OnInitDialog()
     CDialog::OnInitDialog();
     SetWindowText(T("About Morvex"));
 
-    std::wstring version = kVersion;
-    std::replace(version.begin(), version.end(), L',', L'.');
-    SetDlgItemText(IDC_VERSION_LINE, T("Morvex Version") + L" " + version);
+    SetDlgItemText(IDC_VERSION_LINE, T("Morvex Version") + L" " + L"" MORVEX_VERSION_TEXT);
     SetDlgItemText(IDC_COPYRIGHT_LINE, kCopyright);
     return TRUE;
 }

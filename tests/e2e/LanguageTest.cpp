@@ -2,6 +2,7 @@
 // files beside the program, without reading or writing the registry.
 #include "MorvexFixture.h"
 
+#include "MorvexVersion.h"
 #include "resource.h"
 
 namespace e2e {
@@ -135,7 +136,7 @@ TEST_P(Language, EveryTextChangesAtOnceAndNothingIsReadOrWritten)
     about = OpenAboutBox();
     ASSERT_NE(nullptr, about);
     EXPECT_EQ(Translated(strings, "About Morvex"), Utf8(TextOf(about)));
-    EXPECT_EQ(Translated(strings, "Morvex Version") + " 1.0.1.0", Utf8(TextOf(Item(about, IDC_VERSION_LINE))));
+    EXPECT_EQ(Translated(strings, "Morvex Version") + " " MORVEX_VERSION_TEXT, Utf8(TextOf(Item(about, IDC_VERSION_LINE))));
     EXPECT_EQ(copyright, TextOf(Item(about, IDC_COPYRIGHT_LINE)));
     CloseAboutBox(about);
 

@@ -118,7 +118,7 @@ Process::~Process()
     Kill();
 }
 
-bool Process::Start(const std::wstring& exe, const std::wstring& outputFile)
+bool Process::Start(const std::wstring& exe, const std::wstring& outputFile, const std::wstring& arguments)
 {
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     HANDLE output = CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
@@ -130,6 +130,8 @@ bool Process::Start(const std::wstring& exe, const std::wstring& outputFile)
     startup.hStdOutput = output;
     startup.hStdError = output;
     std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!arguments.empty())
+        commandLine += L" " + arguments;
     const std::wstring folder = FolderOf(exe);
     const BOOL started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
                                         folder.empty() ? nullptr : folder.c_str(), &startup, &info);

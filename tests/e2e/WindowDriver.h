@@ -38,8 +38,9 @@ public:
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
-    // Starts exe in its own folder with stdout and stderr going to outputFile.
-    bool Start(const std::wstring& exe, const std::wstring& outputFile);
+    // Starts exe in its own folder with stdout and stderr going to outputFile; arguments,
+    // if any, follow the quoted exe on the command line.
+    bool Start(const std::wstring& exe, const std::wstring& outputFile, const std::wstring& arguments = L"");
     DWORD Id() const { return info.dwProcessId; }
     bool Running() const;
     // The exit code once the process has ended within the timeout; STILL_ACTIVE otherwise.

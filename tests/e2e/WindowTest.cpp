@@ -2,6 +2,7 @@
 // registry states, page switching, the about box and closing without writing.
 #include "MorvexFixture.h"
 
+#include "MorvexVersion.h"
 #include "resource.h"
 
 namespace e2e {
@@ -172,7 +173,7 @@ TEST_F(MorvexTest, SystemMenuOpensTheAboutBox)
     const DWORD pid = process.Id();
     ASSERT_TRUE(WaitUntil([&] { return (about = FindAboutBox(pid)) != nullptr; }));
     EXPECT_EQ(L"About Morvex", TextOf(about));
-    EXPECT_EQ(L"Morvex Version 1.0.1.0", TextOf(Item(about, IDC_VERSION_LINE)));
+    EXPECT_EQ(L"Morvex Version " MORVEX_VERSION_TEXT, TextOf(Item(about, IDC_VERSION_LINE)));
     EXPECT_FALSE(TextOf(Item(about, IDC_COPYRIGHT_LINE)).empty());
     EXPECT_EQ(main, GetWindow(about, GW_OWNER));
 

@@ -1,92 +1,78 @@
+// The registry numbers of the policy and the switches and letters they stand for. Pure code:
+// no registry here (AutoRunSettingsTests reads and writes the real one).
 #include "PolicyEncoding.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <string>
+namespace {
 
-TEST(PolicyEncoding, DriveTypeNumbers)
+DriveTypes FromBits(int bits)
+{
+    DriveTypes t;
+    t.unknownDrives = bits & 1;
+    t.removableDrives = bits & 2;
+    t.fixedDrives = bits & 4;
+    t.networkDrives = bits & 8;
+    t.cdromDrives = bits & 16;
+    t.ramDisks = bits & 32;
+    return t;
+}
+
+TEST(PolicyEncoding, DriveTypesSurviveTheirNumber)
+{
+    // Every combination of the six switches, through the number Save writes and back.
+    for (int bits = 0; bits < 64; ++bits)
+    {
+        const DriveTypes types = FromBits(bits);
+        const std::uint32_t mask = DriveTypeMask(types);
+        EXPECT_NE(0u, mask & drivetype::kNoRootDir) << bits;
+        EXPECT_EQ(0u, mask & ~drivetype::kEvery) << bits;
+        EXPECT_EQ(types, DriveTypesFrom(mask, 1)) << bits;
+    }
+    EXPECT_EQ(0x02u, DriveTypeMask(FromBits(63)));
+    EXPECT_EQ(0xFFu, DriveTypeMask(FromBits(0)));
+}
+
+TEST(PolicyEncoding, DriveTypesFromStoredNumbers)
 {
     const struct
     {
-        const char* name;
-        DriveTypes types;
         std::uint32_t mask;
+        std::uint32_t cdromService;
+        int expected; // bits as in FromBits
     } cases[] = {
-        {"all off", {}, 0xFF},
-        {"all on: drives without a root directory stay off", {true, true, true, true, true, true}, 0x02},
-        {"unknown drives clear both of their bits", {true, false, false, false, false, false}, 0x7E},
-        {"removable only", {false, true, false, false, false, false}, 0xFB},
-        {"CD-ROM and RAM disks", {false, false, false, false, true, true}, 0x9F},
+        {0x91, 1, 2 | 4 | 16 | 32},       // unknown and network off
+        {0x80, 1, 62},                    // the second unknown bit alone
+        {0xFFFFFF02, 1, 63},              // no-root and higher bits name no switch
+        {0x00, 0, 63 & ~16},              // the service switches CD-ROM off...
+        {0x20, 7, 63 & ~16},              // ...but never on
     };
     for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(c.mask, DriveTypeMask(c.types));
-        EXPECT_EQ(c.types, DriveTypesFrom(c.mask, 1));
-    }
+        EXPECT_EQ(FromBits(c.expected), DriveTypesFrom(c.mask, c.cdromService)) << std::hex << c.mask;
 }
 
-TEST(PolicyEncoding, StoredDriveTypeNumbers)
+TEST(PolicyEncoding, LettersAndTheirMask)
 {
-    // Either unknown bit disables unknown drives; bits above 0xFF mean nothing.
-    EXPECT_FALSE(DriveTypesFrom(0x80, 1).unknownDrives);
-    EXPECT_FALSE(DriveTypesFrom(0x01, 1).unknownDrives);
-    EXPECT_EQ(DriveTypesFrom(0x00, 1), DriveTypesFrom(0xFFFFFF00u, 1));
-    // The CD-ROM service can switch CD-ROM AutoRun off, never on.
-    EXPECT_FALSE(DriveTypesFrom(0x00, 0).cdromDrives);
-    EXPECT_FALSE(DriveTypesFrom(0x20, 1).cdromDrives);
-    EXPECT_TRUE(DriveTypesFrom(0x00, 2).cdromDrives);
+    EXPECT_EQ(0x800005u, LetterMask(L"a, c;x"));
+    EXPECT_EQ(0x2000000u, LetterMask(L"zZ"));
+    EXPECT_EQ(0u, LetterMask(L"1 [`{@ \u00E4\u00E9"));
+    EXPECT_EQ(L"C,E", LettersFromMask(0x14));
+    EXPECT_EQ(L"", LettersFromMask(0xFC000000u));
+    EXPECT_EQ(L"A,B,C,D,E,F,G,H,I,J,K,L,M,N,O,P,Q,R,S,T,U,V,W,X,Y,Z", LettersFromMask(0xFFFFFFFFu));
+
+    std::wstring typed = L"a, c;x \u00E4";
+    UpperCaseLetters(typed);
+    EXPECT_EQ(L"A, C;X \u00E4", typed);
 }
 
-TEST(PolicyEncoding, IgnoringMappingIsToldApartByAsciiCaseOnly)
+TEST(PolicyEncoding, OnlyTheIgnoringMappingSwitchesAutorunInfOff)
 {
-    const struct
-    {
-        const wchar_t* mapping;
-        bool honoured;
-    } cases[] = {
-        {L"@SYS:DoesNotExist", false},
-        {L"@sys:doesnotexist", false},
-        {L"", true},
-        {L"@SYS:DoesNotExis", true},
-        {L"@SYS:DoesNotExist ", true},
-        {L"@SYS:DoesNotExi\u0130t", true}, // a dotted capital I is no ASCII 's'
-        {L"\u00A9SYS:DoesNotExist", true},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.mapping);
-        EXPECT_EQ(c.honoured, HonoursAutorunInf(c.mapping));
-    }
+    EXPECT_FALSE(HonoursAutorunInf(L"@SYS:DoesNotExist"));
+    EXPECT_FALSE(HonoursAutorunInf(L"@sys:DOESNOTEXIST"));
+    EXPECT_TRUE(HonoursAutorunInf(L"@SYS:DoesNotExist "));
+    EXPECT_TRUE(HonoursAutorunInf(L"@SYS:DoesNotExis"));
+    EXPECT_TRUE(HonoursAutorunInf(L""));
+    EXPECT_TRUE(HonoursAutorunInf(L"SYS:Autorun"));
 }
 
-TEST(PolicyEncoding, DriveLetters)
-{
-    const struct
-    {
-        const wchar_t* text;
-        std::uint32_t mask;
-        const wchar_t* canonical;
-    } cases[] = {
-        {L"", 0, L""},
-        {L"C,E,Z", 0x02000014, L"C,E,Z"},
-        {L"z e c", 0x02000014, L"C,E,Z"},
-        {L"AaA", 0x1, L"A"},
-        {L"1?\u00C4\u00E4-", 0, L""},
-        {L"ABCDEFGHIJKLMNOPQRSTUVWXYZ", 0x03FFFFFF,
-         L"A,B,C,D,E,F,G,H,I,J,K,L,M,N,O,P,Q,R,S,T,U,V,W,X,Y,Z"},
-    };
-    for (const auto& c : cases)
-    {
-        SCOPED_TRACE(c.text);
-        EXPECT_EQ(c.mask, LetterMask(c.text));
-        EXPECT_EQ(c.canonical, LettersFromMask(c.mask));
-    }
-    // Bits 26 to 31 name no drive.
-    EXPECT_EQ(L"A", LettersFromMask(0xFC000001u));
-
-    std::wstring text = L"a,b;\u00E4 z";
-    UpperCaseLetters(text);
-    EXPECT_EQ(L"A,B;\u00E4 Z", text);
-}
+} // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "MorvexVersion.h"
 #include "resource.h"
 
 namespace {
@@ -206,7 +207,7 @@ std::vector<TemplateCase> TemplateCases()
           L"About Morvex", 8, L"MS Shell Dlg",
           {
               {L"Static", Ordinal(IDR_MAINFRAME), IDC_STATIC, kChild | SS_ICON, 0, 11, 17, 20, 20},
-              {L"Static", L"Morvex Version 1.0.1.0", IDC_VERSION_LINE, kText | SS_NOPREFIX, 0, 40, 10, 135, 8},
+              {L"Static", L"Morvex Version " MORVEX_VERSION_TEXT, IDC_VERSION_LINE, kText | SS_NOPREFIX, 0, 40, 10, 135, 8},
               {L"Static", L"Copyright (C) 2026 Kestrune", IDC_COPYRIGHT_LINE, kText, 0, 40, 25, 188, 8},
               {L"Button", L"OK", IDOK, kChild | WS_GROUP | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 178, 7, 50, 16},
           }}},
@@ -444,22 +445,22 @@ TEST_F(MorvexResources, VersionBlock)
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(0, 1));
-    EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(0, 1));
-    EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(0, 1));
-    EXPECT_EQ(fixed->dwProductVersionLS, MAKELONG(0, 1));
+    EXPECT_EQ(fixed->dwFileVersionMS, MAKELONG(MORVEX_VERSION_MINOR, MORVEX_VERSION_MAJOR));
+    EXPECT_EQ(fixed->dwFileVersionLS, MAKELONG(MORVEX_VERSION_TWEAK, MORVEX_VERSION_PATCH));
+    EXPECT_EQ(fixed->dwProductVersionMS, MAKELONG(MORVEX_VERSION_MINOR, MORVEX_VERSION_MAJOR));
+    EXPECT_EQ(fixed->dwProductVersionLS, MAKELONG(MORVEX_VERSION_TWEAK, MORVEX_VERSION_PATCH));
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
     EXPECT_EQ(fixed->dwFileOS, static_cast<DWORD>(VOS__WINDOWS32));
 
     const struct { const wchar_t* name; const wchar_t* value; } strings[] = {
         {L"CompanyName", L"Kestrune"},
         {L"FileDescription", L"Morvex"},
-        {L"FileVersion", L"1,0,1,0"},
+        {L"FileVersion", L"" MORVEX_VERSION_COMMA_TEXT},
         {L"InternalName", L"Morvex.exe"},
         {L"LegalCopyright", L"Copyright (C) 2026 Kestrune"},
         {L"OriginalFilename", L"Morvex.exe"},
         {L"ProductName", L"Morvex by Kestrune"},
-        {L"ProductVersion", L"1,0,1,0"},
+        {L"ProductVersion", L"" MORVEX_VERSION_COMMA_TEXT},
     };
     for (const auto& s : strings)
     {
