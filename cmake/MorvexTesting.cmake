@@ -24,7 +24,7 @@ include(GoogleTest)
 # 32-bit build runs the whole suite too. The check is the one of scripts/run.sh: qemu's
 # handler for 32-bit code registered (scripts/setup.sh does that only where the kernel
 # cannot run it), or the 32-bit loader not starting.
-set(MORVEX_TESTS_32BIT_ONLY OFF)
+set(MORVEX_32BIT_EMULATED OFF)
 if(CMAKE_CROSSCOMPILING AND CMAKE_SIZEOF_VOID_P EQUAL 4)
   set(qemu_handler /proc/sys/fs/binfmt_misc/qemu-i386)
   set(qemu_state "")
@@ -34,10 +34,11 @@ if(CMAKE_CROSSCOMPILING AND CMAKE_SIZEOF_VOID_P EQUAL 4)
   execute_process(COMMAND /lib/ld-linux.so.2 --version RESULT_VARIABLE loader_result
                   OUTPUT_QUIET ERROR_QUIET)
   if(qemu_state STREQUAL "enabled" OR NOT loader_result EQUAL 0)
-    set(MORVEX_TESTS_32BIT_ONLY ON)
+    set(MORVEX_32BIT_EMULATED ON)
     message(STATUS "32-bit tests: only the WOW64 checks (this host emulates 32-bit code)")
   endif()
 endif()
+set(MORVEX_TESTS_32BIT_ONLY ${MORVEX_32BIT_EMULATED})
 
 # Tests under Wine work in the project's own prefix. Natively on Windows they would change the
 # developer's own AutoRun policy and http/https handlers (the policy and window tests do):
