@@ -1,9 +1,8 @@
 #include "CMorvexDlg.h"
 
-#include <shellapi.h>
-
 #include "CAboutDlg.h"
 #include "PageRules.h"
+#include "ShellOpen.h"
 #include "TabDlgBase.h"
 #include "TextConvert.h"
 #include "Translate.h"
@@ -16,7 +15,7 @@ const UINT kSystemCommandMask = 0xFFF0;
 
 void OpenAddress(const std::wstring& address)
 {
-    ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    OpenInBrowser(address);
 }
 
 const std::string& CurrentLanguage()
