@@ -37,6 +37,10 @@ struct RegSetting
 };
 void Apply(const std::vector<RegSetting>& settings);
 
+// Start states shared by the window and the command-line tests.
+extern const std::vector<RegSetting> kTypical; // NoDriveTypeAutoRun 0x91 and letters C,E in HKLM
+extern const std::vector<RegSetting> kAllOff;  // everything off, no letters
+
 // What the pages show about the policy.
 struct Screen
 {
@@ -53,6 +57,9 @@ std::ostream& operator<<(std::ostream& out, const Screen& screen);
 // The expected screen for a policy: field order runAutorunInf, unknown, removable, fixed,
 // network, CD-ROM, RAM disks.
 Screen ExpectedScreen(const std::array<bool, 7>& fields, const std::string& letters);
+
+// The six values (in PolicyValues() order) that Save writes for a policy.
+std::vector<std::optional<RegValue>> SavedValues(const std::array<bool, 7>& fields, DWORD letterMask);
 
 // The values Save writes for a policy: checks all six values in the 64-bit view.
 void ExpectPolicyWritten(const std::array<bool, 7>& fields, DWORD letterMask);

@@ -118,17 +118,22 @@ Process::~Process()
     Kill();
 }
 
-bool Process::Start(const std::wstring& exe, const std::wstring& outputFile, const std::wstring& arguments)
+bool Process::Start(const std::wstring& exe, const std::wstring& outputFile, const std::wstring& arguments,
+                    const std::wstring& errorFile)
 {
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE output = CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const auto create = [&](const std::wstring& file) {
+        return CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    HANDLE output = create(outputFile);
+    HANDLE error = errorFile.empty() ? output : create(errorFile);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nullptr;
     startup.hStdOutput = output;
-    startup.hStdError = output;
+    startup.hStdError = error;
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!arguments.empty())
         commandLine += L" " + arguments;
@@ -137,6 +142,8 @@ bool Process::Start(const std::wstring& exe, const std::wstring& outputFile, con
                                         folder.empty() ? nullptr : folder.c_str(), &startup, &info);
     if (output != INVALID_HANDLE_VALUE)
         CloseHandle(output);
+    if (error != output && error != INVALID_HANDLE_VALUE)
+        CloseHandle(error);
     if (!started)
         info = PROCESS_INFORMATION{};
     return started != FALSE;

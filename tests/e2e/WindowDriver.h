@@ -38,9 +38,10 @@ public:
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
-    // Starts exe in its own folder with stdout and stderr going to outputFile; arguments,
-    // if any, follow the quoted exe on the command line.
-    bool Start(const std::wstring& exe, const std::wstring& outputFile, const std::wstring& arguments = L"");
+    // Starts exe in its own folder with stdout and stderr going to outputFile (stderr to
+    // errorFile when one is given); arguments, if any, follow the quoted exe on the command line.
+    bool Start(const std::wstring& exe, const std::wstring& outputFile, const std::wstring& arguments = L"",
+               const std::wstring& errorFile = L"");
     DWORD Id() const { return info.dwProcessId; }
     bool Running() const;
     // The exit code once the process has ended within the timeout; STILL_ACTIVE otherwise.
