@@ -136,14 +136,15 @@ std::string StatusLines(const AutoRunSettings& settings)
     LanguageStrings& catalogue = LanguageStrings::Instance();
     const std::string yes = catalogue.Translate("yes");
     const std::string no = catalogue.Translate("no");
-    std::string text;
+    // The status line first: monitoring agents show the first line of a check's output as
+    // its summary and the rest as details.
+    std::string text = ProtectionStatusText(EvaluateProtection(settings)) + "\n";
     for (int i = 0; i < kSwitchCount; ++i)
         text += SwitchLabel(i) + ": " + (GetSwitch(settings, i) ? yes : no) + "\n";
     text += catalogue.Translate("Additionally auto-run is disabled on the following drive letters:") + " " +
             (settings.disabledLetters.empty() ? catalogue.Translate("none")
                                               : morvex::WideToUtf8(settings.disabledLetters)) +
             "\n";
-    text += ProtectionStatusText(EvaluateProtection(settings)) + "\n";
     return text;
 }
 

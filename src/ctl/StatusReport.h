@@ -21,7 +21,8 @@ struct Baseline
 };
 Baseline ReadBaseline();
 
-// Texts through the catalogue, UTF-8, each line ending in \n.
+// The status line, then one line per switch and the drive letters: texts through the
+// catalogue, UTF-8, each line ending in \n.
 std::string StatusLines(const AutoRunSettings& settings);
 // One line: {"runAutorunInf":...,"registry":{...},"unreadable":[...],"baseline":{...}}\n
 std::string StatusJson(const AutoRunSettings& settings, const Baseline& baseline);

@@ -107,12 +107,12 @@ std::string StatusLines(const std::array<bool, 7>& fields, const std::string& le
         "Automatically run autorun.inf files", "Enabled for unknown drives", "Enabled for removable drives",
         "Enabled for fixed drives",            "Enabled for network drives", "Enabled for CD/DVD-ROM/Blu-ray drives",
         "Enabled for RAM disks"};
-    std::string text;
+    std::string text = Translated(strings, status) + "\n";
     for (size_t i = 0; i < 7; ++i)
         text += Translated(strings, labels[i]) + ": " + Translated(strings, fields[i] ? "yes" : "no") + "\n";
     text += Translated(strings, "Additionally auto-run is disabled on the following drive letters:") + " " +
             (letters.empty() ? Translated(strings, "none") : letters) + "\n";
-    return text + Translated(strings, status) + "\n";
+    return text;
 }
 
 const char kUnsafe[] = "Your PC is currently not safe. AutoRun is not controlled.";
