@@ -52,8 +52,8 @@ void ApplyFlags(const CtlCommand& command, AutoRunSettings& settings)
         settings.disabledLetters = *command.letters;
 }
 
-// Reads the policy back and prints it, then reports the failure of the step before, if any,
-// which decides the exit code over the status.
+// Reads the policy back and prints it. A failure of the step before, if any, and a failed
+// read are both reported and decide the exit code over the status.
 int PrintStatus(const CtlCommand& command, const std::exception_ptr& failure)
 {
     AutoRunSettings settings;
@@ -67,12 +67,11 @@ int PrintStatus(const CtlCommand& command, const std::exception_ptr& failure)
         readFailure = std::current_exception();
     }
     WriteText(Stream::Out, command.json ? StatusJson(settings, ReadBaseline()) : StatusLines(settings));
-    if (failure || readFailure)
-    {
-        Report(failure ? failure : readFailure);
-        return kRegistryError;
-    }
-    return ExitCodeFor(EvaluateProtection(settings));
+    if (failure)
+        Report(failure);
+    if (readFailure)
+        Report(readFailure);
+    return failure || readFailure ? kRegistryError : ExitCodeFor(EvaluateProtection(settings));
 }
 
 // The policy as the registry holds it, changed by the command's flags. A value that could not

@@ -7,7 +7,7 @@
 #include "OptionsStore.h"
 #include "PageRules.h"
 #include "TextConvert.h"
-#include "Translate.h"
+#include "LanguageStrings.h"
 
 namespace {
 
