@@ -486,6 +486,50 @@ TEST_F(MorvexResources, ManifestAsksForAdministratorAndCommonControls6)
     EXPECT_NE(manifest.find(architecture), std::string::npos) << architecture;
 }
 
+// MorvexCtl.exe carries the same version, and asks for administrator rights too.
+TEST(MorvexCtlResources, SameVersionAsMorvexAndAdministratorManifest)
+{
+    const wchar_t* const ctlPath = L"" MORVEX_CTL_EXE_PATH;
+    const auto versionBlock = [](const wchar_t* path) {
+        DWORD ignored = 0;
+        std::vector<BYTE> block(GetFileVersionInfoSizeW(path, &ignored));
+        if (block.empty() || !GetFileVersionInfoW(path, 0, static_cast<DWORD>(block.size()), block.data()))
+            block.clear();
+        return block;
+    };
+    const std::vector<BYTE> morvex = versionBlock(kExePath);
+    const std::vector<BYTE> ctl = versionBlock(ctlPath);
+    ASSERT_FALSE(morvex.empty());
+    ASSERT_FALSE(ctl.empty());
+    VS_FIXEDFILEINFO* morvexFixed = nullptr;
+    VS_FIXEDFILEINFO* ctlFixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(morvex.data(), L"\\", reinterpret_cast<void**>(&morvexFixed), &length));
+    ASSERT_TRUE(VerQueryValueW(ctl.data(), L"\\", reinterpret_cast<void**>(&ctlFixed), &length));
+    EXPECT_EQ(morvexFixed->dwFileVersionMS, ctlFixed->dwFileVersionMS);
+    EXPECT_EQ(morvexFixed->dwFileVersionLS, ctlFixed->dwFileVersionLS);
+    EXPECT_EQ(morvexFixed->dwProductVersionMS, ctlFixed->dwProductVersionMS);
+    EXPECT_EQ(morvexFixed->dwProductVersionLS, ctlFixed->dwProductVersionLS);
+    for (const wchar_t* name : {L"FileVersion", L"ProductVersion", L"ProductName", L"CompanyName"})
+    {
+        const std::wstring path = std::wstring(L"\\StringFileInfo\\080904b0\\") + name;
+        wchar_t* morvexValue = nullptr;
+        wchar_t* ctlValue = nullptr;
+        ASSERT_TRUE(VerQueryValueW(morvex.data(), path.c_str(), reinterpret_cast<void**>(&morvexValue), &length));
+        ASSERT_TRUE(VerQueryValueW(ctl.data(), path.c_str(), reinterpret_cast<void**>(&ctlValue), &length)) << name;
+        EXPECT_STREQ(morvexValue, ctlValue) << name;
+    }
+
+    const HMODULE module = LoadLibraryExW(ctlPath, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(module, nullptr);
+    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    const HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+    ASSERT_NE(loaded, nullptr);
+    const std::string manifest(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found));
+    EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos) << manifest;
+    FreeLibrary(module);
+}
+
 BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR type, LPCWSTR name, WORD language, LONG_PTR param)
 {
     auto* seen = reinterpret_cast<std::vector<std::wstring>*>(param);
