@@ -37,5 +37,6 @@ BOOL CAboutDlg::OnInitDialog()
     std::replace(version.begin(), version.end(), L',', L'.');
     SetDlgItemText(IDC_VERSION_LINE, T("Morvex Version") + L" " + version);
     SetDlgItemText(IDC_COPYRIGHT_LINE, kCopyright);
+    CenterWindow(::GetWindow(m_hWnd, GW_OWNER));
     return TRUE;
 }

@@ -72,8 +72,30 @@ BOOL CMorvexDlg::OnInitDialog()
     SetIcon(m_hIcon, FALSE);
     m_backgroundBrush.CreateSolidBrush(RGB(255, 255, 255));
     m_tabCtrl.Init();
+    // Tab walks the controls as they stand on the screen: the pages under the tab buttons
+    // come before Save and Cancel.
+    SetTabOrder({ IDC_TOP_BANNER, IDC_TABS, IDOK, IDCANCEL });
     LoadSettings();
     UpdateTexts();
+    CenterWindow();
+    return TRUE;
+}
+
+BOOL CMorvexDlg::PreTranslateMessage(MSG* msg)
+{
+    if (msg->message != WM_KEYDOWN || (GetKeyState(VK_CONTROL) & 0x8000) == 0 || (GetKeyState(VK_MENU) & 0x8000) != 0)
+        return FALSE;
+    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    int step = 0;
+    if (msg->wParam == VK_TAB)
+        step = shift ? -1 : 1;
+    else if (msg->wParam == VK_NEXT && !shift)
+        step = 1;
+    else if (msg->wParam == VK_PRIOR && !shift)
+        step = -1;
+    if (step == 0)
+        return FALSE;
+    m_tabCtrl.StepPage(step);
     return TRUE;
 }
 
@@ -110,7 +132,7 @@ void CMorvexDlg::RelabelSystemMenu()
     const HMENU systemMenu = GetSystemMenu(FALSE);
     if (systemMenu == nullptr)
         return;
-    const std::wstring about = T("About Morvex") + L"...";
+    const std::wstring about = T("&About Morvex...");
     const std::wstring website = T("More security from us online");
 
     MENUITEMINFOW info = {};

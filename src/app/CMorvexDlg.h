@@ -21,6 +21,8 @@ public:
     BOOL OnInitDialog() override;
     // Save never closes the window, whichever way it is pressed.
     void OnOK() override;
+    // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp switch pages wherever the focus is.
+    BOOL PreTranslateMessage(MSG* msg) override;
 
     void UpdateTexts();
     bool LoadSettings();

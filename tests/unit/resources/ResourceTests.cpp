@@ -183,9 +183,11 @@ std::wstring Ordinal(int id) { return L"#" + std::to_wstring(id); }
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kText = kChild | WS_GROUP | SS_LEFT;
 constexpr DWORD kCheck = kChild | WS_TABSTOP | BS_AUTOCHECKBOX;
-constexpr DWORD kBall = kChild | SS_BITMAP;
-constexpr DWORD kLink = kChild | SS_BITMAP | SS_NOTIFY;
-constexpr DWORD kPage = WS_CHILD | DS_SETFONT | DS_FIXEDSYS;
+// Pictures keep their control's size, whatever the size of their bitmap.
+constexpr DWORD kBall = kChild | SS_BITMAP | SS_CENTERIMAGE;
+constexpr DWORD kLink = kChild | SS_BITMAP | SS_CENTERIMAGE | SS_NOTIFY;
+// Pages take part in the main window's keyboard handling.
+constexpr DWORD kPage = WS_CHILD | DS_SETFONT | DS_FIXEDSYS | DS_CONTROL;
 
 const std::wstring kExplanation =
     L"AutoRun should be completely disabled on your PC so that removable media like USB Sticks or "
@@ -218,7 +220,8 @@ std::vector<TemplateCase> TemplateCases()
               {L"Static", Ordinal(IDB_TOP_BANNER_EN), IDC_TOP_BANNER, kLink, 0, 0, 0, 333, 62},
               {L"Button", L"&Save", IDOK, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 111, 237, 103, 16},
               {L"Button", L"&Cancel", IDCANCEL, kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, 217, 236, 103, 16},
-              {L"SysTabControl32", L"", IDC_TABS, kChild | TCS_BUTTONS, WS_EX_TRANSPARENT, 0, 63, 333, 171},
+              {L"SysTabControl32", L"", IDC_TABS, kChild | TCS_BUTTONS, WS_EX_TRANSPARENT | WS_EX_CONTROLPARENT, 0, 63,
+               333, 171},
               {L"Static", Ordinal(IDB_RESOURCES), IDC_RESOURCES_ICON, kLink, 0, 310, 262, 13, 12},
               {L"Static", Ordinal(IDB_BOTTOM_BANNER_EN), IDC_BOTTOM_BANNER, kLink, 0, 7, 253, 153, 25},
           }}},
