@@ -473,14 +473,17 @@ TEST_F(MorvexResources, VersionBlock)
     }
 }
 
-TEST_F(MorvexResources, ManifestAsksForAdministratorAndCommonControls6)
+TEST_F(MorvexResources, ManifestAsksForAdministratorCommonControls6AndPerMonitorDpi)
 {
     const std::vector<BYTE> bytes = Bytes(RT_MANIFEST, 1, kUsEnglish);
     ASSERT_FALSE(bytes.empty());
     const std::string manifest(bytes.begin(), bytes.end());
     for (const char* part : {"level=\"requireAdministrator\"", "name=\"Microsoft.Windows.Common-Controls\"",
                              "version=\"6.0.0.0\"", "publicKeyToken=\"6595b64144ccf1df\"",
-                             "version=\"1.0.0.0\" processorArchitecture="})
+                             "version=\"1.0.0.0\" processorArchitecture=",
+                             "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, "
+                             "PerMonitor</dpiAwareness>",
+                             "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>"})
         EXPECT_NE(manifest.find(part), std::string::npos) << part;
     // The product names x86; a 64-bit build names no processor, since the x86 controls
     // cannot load into a 64-bit process.
