@@ -104,6 +104,15 @@ protected:                                     \
       [](CWnd* self, UINT, WPARAM w, LPARAM l) -> LRESULT {                      \
           MORVEX_SELF->OnSize(static_cast<UINT>(w), LOWORD(l), HIWORD(l)); return 0; } },
 
+#define ON_WM_SYSCOLORCHANGE()                                                   \
+    { WM_SYSCOLORCHANGE, 0, 0,                                                   \
+      [](CWnd* self, UINT, WPARAM, LPARAM) -> LRESULT { MORVEX_SELF->OnSysColorChange(); return 0; } },
+
+#define ON_WM_SETTINGCHANGE()                                                    \
+    { WM_SETTINGCHANGE, 0, 0,                                                    \
+      [](CWnd* self, UINT, WPARAM w, LPARAM l) -> LRESULT {                      \
+          MORVEX_SELF->OnSettingChange(static_cast<UINT>(w), reinterpret_cast<const wchar_t*>(l)); return 0; } },
+
 #define ON_WM_SETCURSOR()                                                        \
     { WM_SETCURSOR, 0, 0,                                                        \
       [](CWnd* self, UINT, WPARAM w, LPARAM l) -> LRESULT {                      \

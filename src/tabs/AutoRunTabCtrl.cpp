@@ -123,8 +123,8 @@ BOOL AutoRunTabCtrl::OnEraseBkgnd(HDC dc)
     return TRUE;
 }
 
-HBRUSH AutoRunTabCtrl::OnCtlColor(HDC, HWND, UINT)
+HBRUSH AutoRunTabCtrl::OnCtlColor(HDC dc, HWND, UINT)
 {
-    const HBRUSH brush = TabDlgBase::BackgroundBrush();
+    const HBRUSH brush = TabDlgBase::ControlColours(dc);
     return brush != nullptr ? brush : reinterpret_cast<HBRUSH>(Default());
 }

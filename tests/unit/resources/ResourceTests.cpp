@@ -400,6 +400,39 @@ TEST_F(MorvexResources, AlphaPicturesArePremultipliedAndTransparentOutside)
     }
 }
 
+// The balls tell the state by their shape too: the white marks on them (a cross and a tick)
+// cover different pixels, so that they differ without their colours.
+TEST_F(MorvexResources, BallsDifferInShapeAsWellAsColour)
+{
+    auto whiteMarks = [&](int id) {
+        const std::vector<BYTE> bytes = Bytes(RT_BITMAP, id);
+        std::vector<bool> mark;
+        if (bytes.size() < sizeof(BITMAPINFOHEADER))
+            return mark;
+        BITMAPINFOHEADER header;
+        std::memcpy(&header, bytes.data(), sizeof header);
+        const size_t count = static_cast<size_t>(header.biWidth) * static_cast<size_t>(std::abs(header.biHeight));
+        for (size_t i = 0; i < count && header.biSize + i * 4 + 3 < bytes.size(); ++i)
+        {
+            const BYTE* p = bytes.data() + header.biSize + i * 4;
+            mark.push_back(p[3] > 200 && p[0] > 190 && p[1] > 190 && p[2] > 190);
+        }
+        return mark;
+    };
+    const std::vector<bool> cross = whiteMarks(IDB_RED_BALL);
+    const std::vector<bool> tick = whiteMarks(IDB_GREEN_BALL);
+    ASSERT_EQ(cross.size(), tick.size());
+    int onEither = 0;
+    int differ = 0;
+    for (size_t i = 0; i < cross.size(); ++i)
+    {
+        onEither += (cross[i] || tick[i]) ? 1 : 0;
+        differ += cross[i] != tick[i] ? 1 : 0;
+    }
+    EXPECT_GE(onEither, 20) << "the balls carry no white mark";
+    EXPECT_GE(differ * 2, onEither) << "the marks cover mostly the same pixels";
+}
+
 TEST_F(MorvexResources, IconGroupHoldsThirteenImages)
 {
     const std::vector<BYTE> group = Bytes(RT_GROUP_ICON, IDR_MAINFRAME);
