@@ -4,22 +4,20 @@
 # product's sources) and runs the program in a virtual X server inside the project's prefix
 # (build/wineprefix); tests/e2e/morvex_remote.exe switches pages and languages.
 #
-#   scripts/screenshots.sh [--dpi 96|120|144|192] [--high-contrast]
+#   scripts/screenshots.sh [--dpi 96|120|144|192]
 #
 # With --dpi the screen has that DPI (Wine's LogPixels; the Wine server is restarted for it
-# and the setting removed at the end) and the files are named <language>-<page>-<dpi>dpi.png;
-# with --high-contrast the high-contrast scheme is on and the names end in -contrast.
+# and the setting removed at the end) and the files are named <language>-<page>-<dpi>dpi.png.
+# Wine has no high-contrast schemes (SPI_SETHIGHCONTRAST does nothing there).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 dpi=0
-contrast=
 inside=
 while [ $# -gt 0 ]; do
   case $1 in
     --dpi) dpi=$2; shift 2 ;;
-    --high-contrast) contrast=yes; shift ;;
     --inside-xvfb) inside=yes; shift ;;
     *) echo "screenshots: unknown argument $1" >&2; exit 2 ;;
   esac
@@ -32,7 +30,6 @@ if [ -z "$inside" ]; then
   # Always a virtual X server of our own: the same screen size every time, and nothing of the
   # user's desktop in the pictures.
   args=(--dpi "$dpi")
-  [ -n "$contrast" ] && args+=(--high-contrast)
   # A screen of more DPI has more pixels: 1024 x 768 at 96 DPI, grown in proportion.
   scale=$([ "$dpi" != 0 ] && echo "$dpi" || echo 96)
   exec xvfb-run -a -s "-screen 0 $((1024 * scale / 96))x$((768 * scale / 96))x24" bash "$0" --inside-xvfb "${args[@]}"
@@ -44,7 +41,6 @@ remote="$build/tests/e2e/morvex_remote.exe"
 out="$root/build/screenshots"
 suffix=
 [ "$dpi" != 0 ] && suffix="$suffix-${dpi}dpi"
-[ -n "$contrast" ] && suffix="$suffix-contrast"
 mkdir -p "$out"
 rm -f "$out"/*"$suffix".png
 
@@ -73,7 +69,6 @@ finish() {
   [ -n "$program" ] && { kill "$program" 2>/dev/null || true; wait "$program" 2>/dev/null || true; }
   wine "$remote" desktop off "${programs[@]}" || true
   wine "$remote" desktop-size 1024x768 || true
-  [ -n "$contrast" ] && { wine "$remote" contrast off || true; }
   if [ "$dpi" != 0 ]; then
     wine "$remote" dpi 0 || true
     "$MORVEX_WINESERVER" -k >/dev/null 2>&1 || true
@@ -81,7 +76,6 @@ finish() {
 }
 trap finish EXIT
 
-[ -n "$contrast" ] && wine "$remote" contrast on
 wine "$exe" &
 program=$!
 wine "$remote" wait 120

@@ -81,6 +81,8 @@ BOOL CMorvexDlg::OnInitDialog()
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
     MakeBackground();
+    // Given again, so that the picture follows the window's DPI like the banners do.
+    m_resourcesIcon.SetBitmap(Bitmap(IDB_RESOURCES));
     m_tabCtrl.Init();
     // Tab walks the controls as they stand on the screen: the pages under the tab buttons
     // come before Save and Cancel.

@@ -255,6 +255,25 @@ void CWnd::CenterWindow(HWND alternateOwner)
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+UINT CWnd::GetDpi() const
+{
+    // Looked up at run time: Windows 7 and 8 have no GetDpiForWindow.
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow =
+        reinterpret_cast<DpiForWindow>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow"));
+    if (dpiForWindow != nullptr)
+    {
+        const UINT dpi = dpiForWindow(m_hWnd);
+        if (dpi != 0)
+            return dpi;
+    }
+    const HDC dc = ::GetDC(m_hWnd);
+    const int dpi = dc != nullptr ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
+    if (dc != nullptr)
+        ::ReleaseDC(m_hWnd, dc);
+    return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
 BOOL CWnd::PreTranslateMessage(MSG*)
 {
     return FALSE;

@@ -10,6 +10,7 @@
 BEGIN_MESSAGE_MAP(AutoRunTabCtrl, CTabCtrl)
     ON_WM_LBUTTONDOWN()
     ON_WM_KEYDOWN()
+    ON_WM_SIZE()
     ON_WM_ERASEBKGND()
     ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
@@ -58,7 +59,7 @@ void AutoRunTabCtrl::SetRectangle()
     const PagePlacement place = PagePlacementFor(client, item);
     for (size_t i = 0; i < m_pages.size(); ++i)
     {
-        const UINT show = i == 0 ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
+        const UINT show = static_cast<int>(i) == m_currentPage ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
         m_pages[i]->SetWindowPos(HWND_TOP, place.x, place.y, place.width, place.height, show);
     }
 }
@@ -74,6 +75,13 @@ void AutoRunTabCtrl::OnLButtonDown(UINT, POINT)
     ShowPage(focused, false);
     if (focused == m_currentPage)
         m_pages[static_cast<size_t>(m_currentPage)]->SetFocus();
+}
+
+// A change of DPI rescales the tab control and its buttons: the pages follow.
+void AutoRunTabCtrl::OnSize(UINT, int, int)
+{
+    Default();
+    SetRectangle();
 }
 
 // With buttons instead of tabs the control only moves its focus mark along the row; the page

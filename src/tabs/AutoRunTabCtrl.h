@@ -28,6 +28,7 @@ public:
 protected:
     void OnLButtonDown(UINT flags, POINT point);
     void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnSize(UINT type, int cx, int cy);
     BOOL OnEraseBkgnd(HDC dc);
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
 

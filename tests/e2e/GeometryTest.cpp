@@ -243,6 +243,47 @@ TEST_P(Geometry, PicturesFillTheirPlacesAndEveryTextFits)
                                                          << Describe(box);
         EXPECT_GE(rows.second - rows.first + 1, Scaled(16) - 3) << "ball " << i << " is not drawn at the screen's DPI";
     }
+
+    // The other pictures are drawn at the screen's DPI too: their painted height grows with it.
+    struct Picture
+    {
+        int page; // -1: the main window
+        int id;
+        int heightAt96; // of the figure: the warning triangle leaves transparent rows
+    };
+    const Picture pictures[] = {
+        {-1, IDC_BOTTOM_BANNER, 40}, {-1, IDC_RESOURCES_ICON, 20}, {kOverviewPage, IDC_STATUS_PICTURE, 26}};
+    ASSERT_TRUE(ShowPage(kOverviewPage));
+    for (const Picture& p : pictures) {
+        HWND picture = p.page < 0 ? Item(main, p.id) : PageItem(p.page, p.id);
+        std::pair<int, int> rows{-1, -1};
+        EXPECT_TRUE(WaitUntil([&] {
+            rows = PaintedRows(Capture(picture));
+            return rows.first >= 0 && rows.second - rows.first + 1 >= Scaled(p.heightAt96) - 3;
+        })) << "picture " << p.id << " painted on rows " << rows.first << "-" << rows.second << " of "
+            << Describe(picture);
+    }
+
+    // The about box: centred over the window, its icon at the screen's DPI, its texts fitting.
+    PostMessageW(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    HWND about = nullptr;
+    ASSERT_TRUE(WaitUntil([&] {
+        for (HWND window : TopLevelDialogs(process.Id()))
+            if (GetDlgItem(window, IDC_VERSION_LINE))
+                about = window;
+        return about != nullptr;
+    }));
+    HWND icon = GetWindow(about, GW_CHILD);
+    while (icon && (GetWindowLongW(icon, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+        icon = GetWindow(icon, GW_HWNDNEXT);
+    ASSERT_NE(nullptr, icon);
+    RECT iconArea{};
+    GetClientRect(icon, &iconArea);
+    EXPECT_EQ(Scaled(32), iconArea.right) << "the about box's icon";
+    ExpectNoOverlap(about, "about box");
+    ExpectTextsFit(about, "about box");
+    Click(Item(about, IDOK));
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));
     CancelAndExpectExit();
 }
 

@@ -10,7 +10,6 @@
 //   morvex_remote desktop-size WxH         the size of that desktop (1024x768 unless set)
 //   morvex_remote dpi N                    set the screen's DPI (Wine's LogPixels) for the next
 //                                          Wine server; 0 removes the setting (96 DPI)
-//   morvex_remote contrast on|off          switch the high-contrast scheme on or off
 #include "WindowDriver.h"
 
 #include "resource.h"
@@ -146,19 +145,6 @@ int SetDpi(int dpi)
     return status == ERROR_SUCCESS ? 0 : Fail("cannot write LogPixels");
 }
 
-int SetHighContrast(bool on)
-{
-    HIGHCONTRASTW contrast{};
-    contrast.cbSize = sizeof(contrast);
-    contrast.dwFlags = on ? HCF_HIGHCONTRASTON : 0;
-    if (!SystemParametersInfoW(SPI_SETHIGHCONTRAST, sizeof(contrast), &contrast, SPIF_UPDATEINIFILE | SPIF_SENDCHANGE))
-        return Fail("SPI_SETHIGHCONTRAST failed");
-    HIGHCONTRASTW check{};
-    check.cbSize = sizeof(check);
-    SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(check), &check, 0);
-    return ((check.dwFlags & HCF_HIGHCONTRASTON) != 0) == on ? 0 : Fail("high contrast did not change");
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -173,8 +159,6 @@ int main(int argc, char** argv)
         return DesktopSize(argv[2]);
     if (command == "dpi" && argc >= 3)
         return SetDpi(atoi(argv[2]));
-    if (command == "contrast" && argc >= 3)
-        return SetHighContrast(std::string(argv[2]) == "on");
     if (command == "wait") {
         const int seconds = argc >= 3 ? atoi(argv[2]) : 60;
         return WaitUntil([] { return MorvexWindow() != nullptr; }, milliseconds(seconds * 1000)) ? 0
