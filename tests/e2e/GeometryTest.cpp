@@ -77,17 +77,6 @@ std::pair<int, int> PaintedRows(const Pixels& pixels)
     return {first, last};
 }
 
-struct LanguageCase
-{
-    int index;
-    const char* code;
-};
-
-std::ostream& operator<<(std::ostream& out, const LanguageCase& c)
-{
-    return out << c.code;
-}
-
 class Geometry : public MorvexTest, public ::testing::WithParamInterface<LanguageCase>
 {
 protected:
@@ -289,9 +278,7 @@ TEST_P(Geometry, PicturesFillTheirPlacesAndEveryTextFits)
 
 INSTANTIATE_TEST_SUITE_P(Languages, Geometry,
                          ::testing::Values(LanguageCase{0, "en"}, LanguageCase{1, "de"}, LanguageCase{2, "fr"}),
-                         [](const ::testing::TestParamInfo<LanguageCase>& info) {
-                             return std::string(info.param.code);
-                         });
+                         LanguageCaseName);
 
 } // namespace
 } // namespace e2e

@@ -65,18 +65,6 @@ wchar_t AccessKeyOf(const std::wstring& text)
     return 0;
 }
 
-struct LanguageCase
-{
-    int index;
-    const char* code;
-};
-
-// Names the case in test listings.
-std::ostream& operator<<(std::ostream& out, const LanguageCase& c)
-{
-    return out << c.code;
-}
-
 class Language : public MorvexTest, public ::testing::WithParamInterface<LanguageCase>
 {
 protected:
@@ -218,14 +206,10 @@ TEST_P(AccessKeys, EveryControlHasOneUniqueInItsPageAndTheAboutEntryKeepsOne)
 
 INSTANTIATE_TEST_SUITE_P(Languages, AccessKeys,
                          ::testing::Values(LanguageCase{0, "en"}, LanguageCase{1, "de"}, LanguageCase{2, "fr"}),
-                         [](const ::testing::TestParamInfo<LanguageCase>& info) {
-                             return std::string(info.param.code);
-                         });
+                         LanguageCaseName);
 
 INSTANTIATE_TEST_SUITE_P(Files, Language, ::testing::Values(LanguageCase{1, "de"}, LanguageCase{2, "fr"}),
-                         [](const ::testing::TestParamInfo<LanguageCase>& info) {
-                             return std::string(info.param.code);
-                         });
+                         LanguageCaseName);
 
 } // namespace
 } // namespace e2e
