@@ -18,11 +18,8 @@ public:
     void SetRectangle();
     unsigned GetPageCount() const { return static_cast<unsigned>(m_pages.size()); }
     TabDlgBase* GetPage(unsigned index) const;
-    int GetCurrentPage() const { return m_currentPage; }
-    // Selects the page's button and shows the page; with focusFirstControl the keyboard focus
-    // goes to the page's first control, as the dialog manager would put it there.
-    void ShowPage(int index, bool focusFirstControl);
-    // The next (step 1) or previous (step -1) page, round the end.
+    // Shows the next (step 1) or previous (step -1) page, round the end, with the keyboard
+    // focus on its first control.
     void StepPage(int step);
 
 protected:
@@ -35,6 +32,10 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // Selects the page's button and shows the page; with focusFirstControl the keyboard focus
+    // goes to the page's first control, as the dialog manager would put it there.
+    void ShowPage(int index, bool focusFirstControl);
+
     std::vector<TabDlgBase*> m_pages;
     int m_currentPage = 0;
 };
