@@ -42,7 +42,6 @@ out="$root/build/screenshots"
 suffix=
 [ "$dpi" != 0 ] && suffix="$suffix-${dpi}dpi"
 mkdir -p "$out"
-rm -f "$out"/*"$suffix".png
 
 . cmake/wine-env.sh
 morvex_wine_env "$root/build/wineprefix"
