@@ -21,6 +21,8 @@ public:
     BOOL OnInitDialog() override;
     // Save never closes the window, whichever way it is pressed.
     void OnOK() override;
+    // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp switch pages wherever the focus is.
+    BOOL PreTranslateMessage(MSG* msg) override;
 
     void UpdateTexts();
     bool LoadSettings();
@@ -35,6 +37,8 @@ protected:
     HCURSOR OnQueryDragIcon();
     void OnSaveClicked();
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
+    void OnSysColorChange();
+    void OnSettingChange(UINT flags, const wchar_t* section);
     void OnTopBannerClicked();
     void OnResourcesIconClicked();
     void OnBottomBannerClicked();
@@ -44,6 +48,7 @@ protected:
 private:
     void ShowError(const std::exception& error);
     void ShowSettings();
+    void MakeBackground();
     void RelabelSystemMenu();
     HBITMAP Bitmap(UINT id);
 
@@ -54,10 +59,17 @@ private:
     HyperLinkStatic m_resourcesIcon;
 
 public:
+    // Sets the colours of a control about to paint in the window or a page and gives the
+    // brush of its background: the design's white, or with a high-contrast scheme the
+    // scheme's window and text colours, so that every text stays readable. Null before the
+    // window has made its brush.
+    HBRUSH ControlColours(HDC dc) const;
+
     AutoRunSettings m_settings;
     CBrush m_backgroundBrush;
 
 private:
     // Every banner shown so far, loaded once and kept until the window has gone.
     std::map<UINT, CBitmap> m_bitmaps;
+    bool m_highContrast = false;
 };

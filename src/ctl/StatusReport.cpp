@@ -47,25 +47,39 @@ std::string JsonValue(const StoredValue& stored)
     return "null";
 }
 
+// A label as a line of text: the access-key marks of a window label mean nothing here.
+std::string WithoutAccessKey(const std::string& label)
+{
+    std::string text;
+    for (size_t i = 0; i < label.size(); ++i)
+    {
+        if (label[i] == '&' && i + 1 < label.size())
+            ++i;
+        text += label[i];
+    }
+    return text;
+}
+
 // Where a switch's line comes from: the drive-type page's own labels.
 std::string SwitchLabel(int index)
 {
+    LanguageStrings& strings = LanguageStrings::Instance();
     switch (index)
     {
     case 0:
-        return LanguageStrings::Instance().Translate("Automatically run autorun.inf files");
+        return WithoutAccessKey(strings.Translate("Automatically run &autorun.inf files"));
     case 1:
-        return LanguageStrings::Instance().Translate("Enabled for unknown drives");
+        return WithoutAccessKey(strings.Translate("Enabled for &unknown drives"));
     case 2:
-        return LanguageStrings::Instance().Translate("Enabled for removable drives");
+        return WithoutAccessKey(strings.Translate("Enabled for &removable drives"));
     case 3:
-        return LanguageStrings::Instance().Translate("Enabled for fixed drives");
+        return WithoutAccessKey(strings.Translate("Enabled for &fixed drives"));
     case 4:
-        return LanguageStrings::Instance().Translate("Enabled for network drives");
+        return WithoutAccessKey(strings.Translate("Enabled for &network drives"));
     case 5:
-        return LanguageStrings::Instance().Translate("Enabled for CD/DVD-ROM/Blu-ray drives");
+        return WithoutAccessKey(strings.Translate("Enabled for C&D/DVD-ROM/Blu-ray drives"));
     default:
-        return LanguageStrings::Instance().Translate("Enabled for RAM disks");
+        return WithoutAccessKey(strings.Translate("Enabled for RA&M disks"));
     }
 }
 
@@ -141,7 +155,7 @@ std::string StatusLines(const AutoRunSettings& settings)
     std::string text = ProtectionStatusText(EvaluateProtection(settings)) + "\n";
     for (int i = 0; i < kSwitchCount; ++i)
         text += SwitchLabel(i) + ": " + (GetSwitch(settings, i) ? yes : no) + "\n";
-    text += catalogue.Translate("Additionally auto-run is disabled on the following drive letters:") + " " +
+    text += WithoutAccessKey(catalogue.Translate("&Additionally auto-run is disabled on the following drive letters:")) + " " +
             (settings.disabledLetters.empty() ? catalogue.Translate("none")
                                               : morvex::WideToUtf8(settings.disabledLetters)) +
             "\n";

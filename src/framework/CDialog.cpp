@@ -4,6 +4,8 @@
 #include "DlgInit.h"
 #include "TextConvert.h"
 
+#include <vector>
+
 namespace {
 
 const WORD kDlgInitResourceType = 240;
@@ -23,6 +25,11 @@ HWND DefaultOwner(const CWnd* dialog)
     CWnd* main = AfxGetMainWnd();
     return (main != nullptr && main != dialog) ? main->GetSafeHwnd() : nullptr;
 }
+
+// The modal dialogs open on this thread, innermost last, and the hook through which their
+// loops hand each message to PreTranslateMessage first (the loop belongs to the system).
+std::vector<CDialog*> g_modalDialogs;
+HHOOK g_modalFilter = nullptr;
 
 } // namespace
 
@@ -57,8 +64,33 @@ CDialog::~CDialog()
 INT_PTR CDialog::DoModal()
 {
     const HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : DefaultOwner(this);
-    return DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDHelp), owner, &CDialog::DialogProc,
-                           reinterpret_cast<LPARAM>(this));
+    if (g_modalFilter == nullptr)
+        g_modalFilter = SetWindowsHookExW(WH_MSGFILTER, &CDialog::ModalMessageFilter, nullptr, GetCurrentThreadId());
+    g_modalDialogs.push_back(this);
+    const INT_PTR result = DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDHelp), owner,
+                                           &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    g_modalDialogs.pop_back();
+    if (g_modalDialogs.empty() && g_modalFilter != nullptr)
+    {
+        UnhookWindowsHookEx(g_modalFilter);
+        g_modalFilter = nullptr;
+    }
+    return result;
+}
+
+// Only the innermost dialog's own messages: a message box's loop comes here too.
+LRESULT CALLBACK CDialog::ModalMessageFilter(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == MSGF_DIALOGBOX && !g_modalDialogs.empty() && lParam != 0)
+    {
+        MSG* msg = reinterpret_cast<MSG*>(lParam);
+        CDialog* dialog = g_modalDialogs.back();
+        const HWND window = dialog->GetSafeHwnd();
+        if (window != nullptr && (msg->hwnd == window || IsChild(window, msg->hwnd)) &&
+            dialog->PreTranslateMessage(msg))
+            return 1;
+    }
+    return CallNextHookEx(g_modalFilter, code, wParam, lParam);
 }
 
 BOOL CDialog::Create(UINT templateId, CWnd* parent)
@@ -87,6 +119,19 @@ BOOL CDialog::UpdateData(BOOL saveAndValidate)
 
 void CDialog::DoDataExchange(CDataExchange*)
 {
+}
+
+void CDialog::SetTabOrder(std::initializer_list<int> ids)
+{
+    HWND previous = HWND_TOP;
+    for (const int id : ids)
+    {
+        const HWND control = ::GetDlgItem(m_hWnd, id);
+        if (control == nullptr)
+            continue;
+        ::SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = control;
+    }
 }
 
 BOOL CDialog::OnInitDialog()
@@ -189,6 +234,8 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         ExecuteDlgInit();
         return OnInitDialog();
     }
+    if (message == WM_COMMAND && ForwardToNestedDialog(wParam, lParam))
+        return TRUE;
     const bool outerDefault = m_defaultRequested;
     m_defaultRequested = false;
     LRESULT result = 0;
@@ -200,4 +247,19 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return static_cast<INT_PTR>(result);
     SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
     return TRUE;
+}
+
+// The dialog manager sends the commands of the keyboard (Enter on a focused push button) to
+// the outermost dialog, also for a button of a nested dialog such as a tab page. The command
+// belongs to the button's own dialog, as a click would have sent it there.
+bool CDialog::ForwardToNestedDialog(WPARAM wParam, LPARAM lParam)
+{
+    const HWND control = reinterpret_cast<HWND>(lParam);
+    if (control == nullptr || !IsChild(m_hWnd, control))
+        return false;
+    const HWND owner = GetParent(control);
+    if (owner == m_hWnd || owner == nullptr)
+        return false;
+    ::SendMessageW(owner, WM_COMMAND, wParam, lParam);
+    return true;
 }

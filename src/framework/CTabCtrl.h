@@ -15,6 +15,7 @@ public:
     int GetItemCount() const { return static_cast<int>(SendMessage(TCM_GETITEMCOUNT)); }
     int GetCurSel() const { return static_cast<int>(SendMessage(TCM_GETCURSEL)); }
     int GetCurFocus() const { return static_cast<int>(SendMessage(TCM_GETCURFOCUS)); }
+    int SetCurSel(int index) { return static_cast<int>(SendMessage(TCM_SETCURSEL, static_cast<WPARAM>(index))); }
 
     DECLARE_MESSAGE_MAP()
 };

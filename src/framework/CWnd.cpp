@@ -1,5 +1,7 @@
 #include "CWnd.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
 
 namespace {
@@ -226,4 +228,53 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const
 int CWnd::MessageBox(const wchar_t* text, const wchar_t* caption, UINT type)
 {
     return ::MessageBoxW(m_hWnd, text, caption, type);
+}
+
+void CWnd::CenterWindow(HWND alternateOwner)
+{
+    RECT window;
+    if (!::GetWindowRect(m_hWnd, &window))
+        return;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    const HWND reference = alternateOwner != nullptr ? alternateOwner : m_hWnd;
+    if (!GetMonitorInfoW(MonitorFromWindow(reference, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const RECT& work = monitor.rcWork;
+    RECT centre = work;
+    if (alternateOwner != nullptr && !::IsIconic(alternateOwner))
+        ::GetWindowRect(alternateOwner, &centre);
+
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    int x = (centre.left + centre.right - width) / 2;
+    int y = (centre.top + centre.bottom - height) / 2;
+    // A window larger than the work area keeps its top-left corner (and so its caption) on it.
+    x = std::max(static_cast<int>(work.left), std::min(x, static_cast<int>(work.right) - width));
+    y = std::max(static_cast<int>(work.top), std::min(y, static_cast<int>(work.bottom) - height));
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+UINT CWnd::GetDpi() const
+{
+    // Looked up at run time: Windows 7 and 8 have no GetDpiForWindow.
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (dpiForWindow != nullptr)
+    {
+        const UINT dpi = dpiForWindow(m_hWnd);
+        if (dpi != 0)
+            return dpi;
+    }
+    const HDC dc = ::GetDC(m_hWnd);
+    const int dpi = dc != nullptr ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
+    if (dc != nullptr)
+        ::ReleaseDC(m_hWnd, dc);
+    return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
 }

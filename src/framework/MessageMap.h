@@ -94,6 +94,25 @@ protected:                                     \
           POINT point = { static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l)) }; \
           MORVEX_SELF->OnLButtonDown(static_cast<UINT>(w), point); return 0; } },
 
+#define ON_WM_KEYDOWN()                                                          \
+    { WM_KEYDOWN, 0, 0,                                                          \
+      [](CWnd* self, UINT, WPARAM w, LPARAM l) -> LRESULT {                      \
+          MORVEX_SELF->OnKeyDown(static_cast<UINT>(w), LOWORD(l), HIWORD(l)); return 0; } },
+
+#define ON_WM_SIZE()                                                             \
+    { WM_SIZE, 0, 0,                                                             \
+      [](CWnd* self, UINT, WPARAM w, LPARAM l) -> LRESULT {                      \
+          MORVEX_SELF->OnSize(static_cast<UINT>(w), LOWORD(l), HIWORD(l)); return 0; } },
+
+#define ON_WM_SYSCOLORCHANGE()                                                   \
+    { WM_SYSCOLORCHANGE, 0, 0,                                                   \
+      [](CWnd* self, UINT, WPARAM, LPARAM) -> LRESULT { MORVEX_SELF->OnSysColorChange(); return 0; } },
+
+#define ON_WM_SETTINGCHANGE()                                                    \
+    { WM_SETTINGCHANGE, 0, 0,                                                    \
+      [](CWnd* self, UINT, WPARAM w, LPARAM l) -> LRESULT {                      \
+          MORVEX_SELF->OnSettingChange(static_cast<UINT>(w), reinterpret_cast<const wchar_t*>(l)); return 0; } },
+
 #define ON_WM_SETCURSOR()                                                        \
     { WM_SETCURSOR, 0, 0,                                                        \
       [](CWnd* self, UINT, WPARAM w, LPARAM l) -> LRESULT {                      \

@@ -9,6 +9,8 @@
 
 BEGIN_MESSAGE_MAP(AutoRunTabCtrl, CTabCtrl)
     ON_WM_LBUTTONDOWN()
+    ON_WM_KEYDOWN()
+    ON_WM_SIZE()
     ON_WM_ERASEBKGND()
     ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
@@ -57,7 +59,7 @@ void AutoRunTabCtrl::SetRectangle()
     const PagePlacement place = PagePlacementFor(client, item);
     for (size_t i = 0; i < m_pages.size(); ++i)
     {
-        const UINT show = i == 0 ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
+        const UINT show = static_cast<int>(i) == m_currentPage ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
         m_pages[i]->SetWindowPos(HWND_TOP, place.x, place.y, place.width, place.height, show);
     }
 }
@@ -68,12 +70,54 @@ void AutoRunTabCtrl::OnLButtonDown(UINT, POINT)
     Default();
 
     const int focused = GetCurFocus();
-    if (focused == m_currentPage || focused < 0 || focused >= static_cast<int>(m_pages.size()))
+    if (focused == m_currentPage)
         return;
-    m_pages[static_cast<size_t>(m_currentPage)]->ShowWindow(SW_HIDE);
-    m_currentPage = focused;
-    m_pages[static_cast<size_t>(m_currentPage)]->ShowWindow(SW_SHOW);
-    m_pages[static_cast<size_t>(m_currentPage)]->SetFocus();
+    ShowPage(focused, false);
+    if (focused == m_currentPage)
+        m_pages[static_cast<size_t>(m_currentPage)]->SetFocus();
+}
+
+// A change of DPI rescales the tab control and its buttons: the pages follow.
+void AutoRunTabCtrl::OnSize(UINT, int, int)
+{
+    Default();
+    SetRectangle();
+}
+
+// With buttons instead of tabs the control only moves its focus mark along the row; the page
+// follows the mark here, as it follows a click.
+void AutoRunTabCtrl::OnKeyDown(UINT, UINT, UINT)
+{
+    Default();
+    ShowPage(GetCurFocus(), false);
+}
+
+void AutoRunTabCtrl::ShowPage(int index, bool focusFirstControl)
+{
+    if (index < 0 || index >= static_cast<int>(m_pages.size()))
+        return;
+    if (GetCurSel() != index)
+        SetCurSel(index);
+    if (index != m_currentPage)
+    {
+        m_pages[static_cast<size_t>(m_currentPage)]->ShowWindow(SW_HIDE);
+        m_currentPage = index;
+        m_pages[static_cast<size_t>(m_currentPage)]->ShowWindow(SW_SHOW);
+    }
+    if (!focusFirstControl)
+        return;
+    const HWND page = m_pages[static_cast<size_t>(m_currentPage)]->GetSafeHwnd();
+    const HWND first = GetNextDlgTabItem(page, nullptr, FALSE);
+    if (first != nullptr && IsChild(page, first))
+        ::SendMessageW(::GetParent(m_hWnd), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+}
+
+void AutoRunTabCtrl::StepPage(int step)
+{
+    const int count = static_cast<int>(m_pages.size());
+    if (count == 0)
+        return;
+    ShowPage(((m_currentPage + step) % count + count) % count, true);
 }
 
 BOOL AutoRunTabCtrl::OnEraseBkgnd(HDC dc)
@@ -87,8 +131,8 @@ BOOL AutoRunTabCtrl::OnEraseBkgnd(HDC dc)
     return TRUE;
 }
 
-HBRUSH AutoRunTabCtrl::OnCtlColor(HDC, HWND, UINT)
+HBRUSH AutoRunTabCtrl::OnCtlColor(HDC dc, HWND, UINT)
 {
-    const HBRUSH brush = TabDlgBase::BackgroundBrush();
+    const HBRUSH brush = TabDlgBase::ControlColours(dc);
     return brush != nullptr ? brush : reinterpret_cast<HBRUSH>(Default());
 }

@@ -31,6 +31,10 @@ void DisableAutorunTab::DoDataExchange(CDataExchange* pDX)
 BOOL DisableAutorunTab::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    // Top to bottom, with the label of the language list just before the list, so that its
+    // access key reaches the list and a screen reader finds the list's name.
+    SetTabOrder({ IDC_EXPLANATION, IDC_STATUS_PICTURE, IDC_STATUS_TEXT, IDC_DISABLE_EVERYTHING, IDC_LANGUAGE_LABEL,
+                  IDC_LANGUAGE });
     m_languageCombo.SetCurSel(LanguageIndex(LanguageStrings::Instance().CurrentLanguage()));
     return TRUE;
 }
@@ -52,8 +56,8 @@ void DisableAutorunTab::ControlsToSettings(AutoRunSettings&)
 
 void DisableAutorunTab::TranslateTexts()
 {
-    SetDlgItemText(IDC_DISABLE_EVERYTHING, T("Disable Everything and Save"));
-    SetDlgItemText(IDC_LANGUAGE_LABEL, T("Select language:"));
+    SetDlgItemText(IDC_DISABLE_EVERYTHING, T("&Disable Everything and Save"));
+    SetDlgItemText(IDC_LANGUAGE_LABEL, T("Select &language:"));
     SetDlgItemText(IDC_EXPLANATION, T("AutoRun should be completely disabled on your PC so that removable media like USB Sticks or CD/DVD drives cannot execute programs automatically. This will protect your PC against malware (e.g. Conficker worm, Stuxnet etc.) that could infect your computer."));
     if (const CMorvexDlg* main = MainDialog())
         SettingsToControls(main->m_settings);

@@ -34,8 +34,14 @@ HBRUSH TabDlgBase::BackgroundBrush()
     return main != nullptr ? main->m_backgroundBrush.GetSafeHandle() : nullptr;
 }
 
-HBRUSH TabDlgBase::OnCtlColor(HDC, HWND, UINT)
+HBRUSH TabDlgBase::ControlColours(HDC dc)
 {
-    const HBRUSH brush = BackgroundBrush();
+    const CMorvexDlg* main = MainDialog();
+    return main != nullptr ? main->ControlColours(dc) : nullptr;
+}
+
+HBRUSH TabDlgBase::OnCtlColor(HDC dc, HWND, UINT)
+{
+    const HBRUSH brush = ControlColours(dc);
     return brush != nullptr ? brush : reinterpret_cast<HBRUSH>(Default());
 }

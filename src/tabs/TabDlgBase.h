@@ -23,9 +23,11 @@ public:
     void OnOK() override;
     void OnCancel() override;
 
-    // The main window's white background, for every colour request of the tab control and
-    // its pages; null before the main window has made it.
+    // The main window's background (white, or the high-contrast scheme's), for every colour
+    // request of the tab control and its pages; null before the main window has made it.
     static HBRUSH BackgroundBrush();
+    // The same, having set the text colours on dc (see CMorvexDlg::ControlColours).
+    static HBRUSH ControlColours(HDC dc);
 
 protected:
     // The main window, which owns the policy shown on every page; null before it exists.

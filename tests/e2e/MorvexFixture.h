@@ -25,6 +25,22 @@ std::map<std::string, std::string> LanguageFile(const char* code);
 std::wstring Wide(const std::string& utf8);
 std::string Utf8(const std::wstring& wide);
 
+// A language of the selector: its place in the list and its code.
+struct LanguageCase
+{
+    int index;
+    const char* code;
+};
+// Names the case in test listings.
+inline std::ostream& operator<<(std::ostream& out, const LanguageCase& c)
+{
+    return out << c.code;
+}
+inline std::string LanguageCaseName(const ::testing::TestParamInfo<LanguageCase>& info)
+{
+    return info.param.code;
+}
+
 enum Page { kOverviewPage = 0, kDriveTypePage = 1, kDriveLetterPage = 2, kPageCount = 3 };
 
 // One registry value of a starting state.

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,10 @@ void TypeText(HWND window, const std::wstring& text); // posted WM_CHAR per char
 // Chooses a combo item as the user would: selection, then the notification to its parent.
 void SelectComboItem(HWND combo, int index);
 void PressKey(HWND window, UINT virtualKey); // posted key down and key up
+// Real key presses through the system's input (SendInput), as a user's: the window is
+// brought to the front first, the keys are pressed in order and released in reverse order
+// (PressKeys(w, {VK_CONTROL, VK_TAB}) is Ctrl+Tab). false when the input was not taken.
+bool PressKeys(HWND foreground, std::initializer_list<WORD> keys);
 // Moves the keyboard focus to a control of a dialog (the dialog's own WM_NEXTDLGCTL).
 void FocusControl(HWND dialog, HWND control);
 HWND FocusedWindow(DWORD threadId);
