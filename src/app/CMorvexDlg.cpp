@@ -121,14 +121,7 @@ void CMorvexDlg::UpdateTexts()
     for (unsigned i = 0; i < m_tabCtrl.GetPageCount(); ++i)
         m_tabCtrl.GetPage(i)->TranslateTexts();
 
-    const std::wstring tabTexts[] = { T("Disable AutoRun"), T("by Drive Type"), T("by Drive Letter") };
-    for (int i = 0; i < 3; ++i)
-    {
-        TCITEMW item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = const_cast<wchar_t*>(tabTexts[i].c_str());
-        m_tabCtrl.SetItem(i, &item);
-    }
+    m_tabCtrl.TranslateTitles();
 
     const BannerBitmaps banners = BannersForLanguage(CurrentLanguage());
     m_topBanner.SetBitmap(Bitmap(banners.top));
@@ -173,7 +166,7 @@ bool CMorvexDlg::LoadSettings()
     }
     catch (const std::exception& error)
     {
-        ShowError(error);
+        ShowErrorBox(m_hWnd, error);
         // The pages show what could be read, and the overview says that it is not all;
         // the values that could not be read are kept by the next save.
         ShowSettings();
@@ -199,15 +192,10 @@ bool CMorvexDlg::SaveSettings()
     }
     catch (const std::exception& error)
     {
-        ShowError(error);
+        ShowErrorBox(m_hWnd, error);
         return false;
     }
     return true;
-}
-
-void CMorvexDlg::ShowError(const std::exception& error)
-{
-    MessageBox(ErrorBoxText(error).c_str(), T("Error").c_str(), MB_ICONERROR);
 }
 
 std::wstring CMorvexDlg::MakeWebSiteAddress() const

@@ -15,29 +15,41 @@ BEGIN_MESSAGE_MAP(AutoRunTabCtrl, CTabCtrl)
     ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
+namespace {
+
+// The title of each page's button, in the current language.
+std::wstring Title(int index)
+{
+    switch (index)
+    {
+    case 0:
+        return T("Disable AutoRun");
+    case 1:
+        return T("by Drive Type");
+    default:
+        return T("by Drive Letter");
+    }
+}
+
+} // namespace
+
 AutoRunTabCtrl::AutoRunTabCtrl() = default;
 
-AutoRunTabCtrl::~AutoRunTabCtrl()
-{
-    for (TabDlgBase* page : m_pages)
-        delete page;
-    m_pages.clear();
-}
+AutoRunTabCtrl::~AutoRunTabCtrl() = default;
 
 TabDlgBase* AutoRunTabCtrl::GetPage(unsigned index) const
 {
-    return index < m_pages.size() ? m_pages[index] : nullptr;
+    return index < m_pages.size() ? m_pages[index].get() : nullptr;
 }
 
 void AutoRunTabCtrl::Init()
 {
-    InsertItem(0, T("Disable AutoRun").c_str());
-    InsertItem(1, T("by Drive Type").c_str());
-    InsertItem(2, T("by Drive Letter").c_str());
+    for (int i = 0; i < 3; ++i)
+        InsertItem(i, Title(i).c_str());
 
-    m_pages.push_back(new DisableAutorunTab(this));
-    m_pages.push_back(new ByDriveTypeTab(this));
-    m_pages.push_back(new ByDriveLetterTab(this));
+    m_pages.push_back(std::make_unique<DisableAutorunTab>(this));
+    m_pages.push_back(std::make_unique<ByDriveTypeTab>(this));
+    m_pages.push_back(std::make_unique<ByDriveLetterTab>(this));
 
     m_pages[0]->Create(IDD_DISABLE_AUTORUN_TAB, this);
     m_pages[1]->Create(IDD_BY_DRIVE_TYPE_TAB, this);
@@ -48,6 +60,18 @@ void AutoRunTabCtrl::Init()
     m_pages[2]->ShowWindow(SW_HIDE);
 
     SetRectangle();
+}
+
+void AutoRunTabCtrl::TranslateTitles()
+{
+    for (int i = 0; i < 3; ++i)
+    {
+        const std::wstring title = Title(i);
+        TCITEMW item = {};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(title.c_str());
+        SetItem(i, &item);
+    }
 }
 
 void AutoRunTabCtrl::SetRectangle()
@@ -122,7 +146,7 @@ void AutoRunTabCtrl::StepPage(int step)
 
 BOOL AutoRunTabCtrl::OnEraseBkgnd(HDC dc)
 {
-    const HBRUSH brush = TabDlgBase::BackgroundBrush();
+    const HBRUSH brush = TabDlgBase::ControlColours(nullptr);
     if (brush == nullptr)
         return static_cast<BOOL>(Default());
     RECT client;

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "Afx.h"
 
-class TabDlgBase;
+#include "TabDlgBase.h"
 
 // The main window's tab control. It owns the three pages, shows one of them below its row
 // of buttons and switches pages when a button is clicked or chosen with the arrow keys.
@@ -15,6 +16,8 @@ public:
     ~AutoRunTabCtrl() override;
 
     void Init();
+    // Sets the buttons' titles again in the current language.
+    void TranslateTitles();
     void SetRectangle();
     unsigned GetPageCount() const { return static_cast<unsigned>(m_pages.size()); }
     TabDlgBase* GetPage(unsigned index) const;
@@ -36,6 +39,6 @@ private:
     // goes to the page's first control, as the dialog manager would put it there.
     void ShowPage(int index, bool focusFirstControl);
 
-    std::vector<TabDlgBase*> m_pages;
+    std::vector<std::unique_ptr<TabDlgBase>> m_pages;
     int m_currentPage = 0;
 };

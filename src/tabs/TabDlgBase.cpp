@@ -1,6 +1,13 @@
 #include "TabDlgBase.h"
 
-#include "CMorvexDlg.h"
+#include "PageRules.h"
+#include "Translate.h"
+
+void ShowErrorBox(HWND owner, const std::exception& error)
+{
+    MessageBoxW(owner, ErrorBoxText(error).c_str(), T("Error").c_str(), MB_ICONERROR);
+}
+
 
 TabDlgBase::TabDlgBase(UINT templateId, CWnd* parent)
     : CDialog(templateId, parent)
@@ -23,21 +30,15 @@ void TabDlgBase::OnCancel()
         main->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(main->GetDlgItem(IDCANCEL)));
 }
 
-CMorvexDlg* TabDlgBase::MainDialog()
+PageHost* TabDlgBase::Host()
 {
-    return dynamic_cast<CMorvexDlg*>(AfxGetMainWnd());
-}
-
-HBRUSH TabDlgBase::BackgroundBrush()
-{
-    const CMorvexDlg* main = MainDialog();
-    return main != nullptr ? main->m_backgroundBrush.GetSafeHandle() : nullptr;
+    return dynamic_cast<PageHost*>(AfxGetMainWnd());
 }
 
 HBRUSH TabDlgBase::ControlColours(HDC dc)
 {
-    const CMorvexDlg* main = MainDialog();
-    return main != nullptr ? main->ControlColours(dc) : nullptr;
+    const PageHost* host = Host();
+    return host != nullptr ? host->ControlColours(dc) : nullptr;
 }
 
 HBRUSH TabDlgBase::OnCtlColor(HDC dc, HWND, UINT)
