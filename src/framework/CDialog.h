@@ -53,7 +53,8 @@ protected:
     void OnPaint();
     void OnSysCommand(UINT id, LPARAM lParam);
 
-    UINT m_nIDHelp;
+    // The dialog template the window is made from.
+    UINT m_templateId;
     CWnd* m_pParentWnd;
 
     DECLARE_MESSAGE_MAP()
@@ -65,5 +66,7 @@ private:
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void ExecuteDlgInit();
 
-    bool m_defaultRequested = false;
+    // The message whose system handling Default() is asking for, while it asks.
+    CurrentMessage m_defaulting = {};
+    bool m_defaultPending = false;
 };

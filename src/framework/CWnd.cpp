@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include "CWinApp.h"
+
 namespace {
 
 const UINT_PTR kSubclassId = 0x4D56; // any constant: one subclass per window object
@@ -122,10 +124,12 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         self->Unsubclass();
         return DefSubclassProc(hwnd, message, wParam, lParam);
     }
-    LRESULT result = 0;
-    if (self->OnWndMsg(message, wParam, lParam, result))
-        return result;
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    return AfxCallHandler<LRESULT>(hwnd, 0, [&] {
+        LRESULT result = 0;
+        if (self->OnWndMsg(message, wParam, lParam, result))
+            return result;
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    });
 }
 
 void CWnd::SetWindowText(const wchar_t* text)
@@ -169,11 +173,6 @@ BOOL CWnd::IsIconic() const
     return ::IsIconic(m_hWnd);
 }
 
-BOOL CWnd::IsWindowVisible() const
-{
-    return ::IsWindowVisible(m_hWnd);
-}
-
 void CWnd::GetClientRect(RECT* rect) const
 {
     if (!::GetClientRect(m_hWnd, rect))
@@ -195,20 +194,6 @@ void CWnd::SetDlgItemText(int id, const wchar_t* text)
     ::SetDlgItemTextW(m_hWnd, id, text);
 }
 
-std::wstring CWnd::GetDlgItemText(int id) const
-{
-    const HWND item = ::GetDlgItem(m_hWnd, id);
-    if (item == nullptr)
-        return std::wstring();
-    const int length = ::GetWindowTextLengthW(item);
-    if (length <= 0)
-        return std::wstring();
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const int copied = ::GetWindowTextW(item, text.data(), length + 1);
-    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-    return text;
-}
-
 HICON CWnd::SetIcon(HICON icon, BOOL big)
 {
     return reinterpret_cast<HICON>(
@@ -218,16 +203,6 @@ HICON CWnd::SetIcon(HICON icon, BOOL big)
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
 {
     return ::SendMessageW(m_hWnd, message, wParam, lParam);
-}
-
-BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const
-{
-    return ::PostMessageW(m_hWnd, message, wParam, lParam);
-}
-
-int CWnd::MessageBox(const wchar_t* text, const wchar_t* caption, UINT type)
-{
-    return ::MessageBoxW(m_hWnd, text, caption, type);
 }
 
 void CWnd::CenterWindow(HWND alternateOwner)

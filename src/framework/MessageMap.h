@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <type_traits>
+
 class CWnd;
 
 // Stands for every WM_CTLCOLOR* message in a table (the handler is told which one).
@@ -39,7 +41,9 @@ protected:                                     \
     {                                                                            \
         typedef theClass ThisClass;                                              \
         typedef baseClass TheBaseClass;                                          \
-        static_cast<void>(sizeof(ThisClass));                                    \
+        static_assert(std::is_base_of<TheBaseClass, ThisClass>::value &&         \
+                          !std::is_same<TheBaseClass, ThisClass>::value,         \
+                      "the message map must chain to a base class of " #theClass); \
         static const MessageMapEntry entries[] = {
 
 #define END_MESSAGE_MAP()                                                        \

@@ -1,5 +1,6 @@
 #include "MorvexFixture.h"
 
+#include "TextConvert.h"
 #include "resource.h"
 
 #include <sstream>
@@ -60,24 +61,12 @@ std::map<std::string, std::string> LanguageFile(const char* code)
 
 std::wstring Wide(const std::string& utf8)
 {
-    if (utf8.empty())
-        return std::wstring();
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-    return wide;
+    return morvex::Utf8ToWide(utf8);
 }
 
 std::string Utf8(const std::wstring& wide)
 {
-    if (wide.empty())
-        return std::string();
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(), length, nullptr,
-                        nullptr);
-    return narrow;
+    return morvex::WideToUtf8(wide);
 }
 
 bool Screen::operator==(const Screen& other) const
