@@ -141,19 +141,21 @@ convert -size 240x240 xc:none \
 write_alpha_bmp "$work/tick.png" "$out/tick.bmp"
 
 # ---------------------------------------------------------------- state balls (16 x 16)
-# A shaded sphere: the light falls from the upper left.
-ball() { # dest.bmp light dark
-  local dest=$1 light=$2 dark=$3
+# A shaded sphere: the light falls from the upper left. A white mark on it tells the state by
+# its shape as well as by the colour: a cross on red (AutoRun enabled), a tick on green.
+ball() { # dest.bmp light dark mark
+  local dest=$1 light=$2 dark=$3 mark=$4
   convert -size 200x200 radial-gradient:"$light"-"$dark" -crop 128x128+58+58 +repage \
           \( -size 128x128 xc:black -fill white -draw "circle 64,64 64,4" \) \
           -alpha off -compose CopyOpacity -composite \
           \( -size 128x128 xc:none -fill 'rgba(255,255,255,0.55)' -draw "ellipse 48,40 20,13 0,360" -blur 0x5 \) \
           -compose atop -composite \
+          -fill none -stroke white -strokewidth 18 -draw "stroke-linecap round stroke-linejoin round $mark" \
           -filter Box -resize 16x16 "$work/ball.png"
   write_alpha_bmp "$work/ball.png" "$dest"
 }
-ball "$out/ball-red.bmp" '#ff8a80' '#a30f0f'
-ball "$out/ball-green.bmp" '#a5e89a' '#1b7a2e'
+ball "$out/ball-red.bmp" '#ff8a80' '#a30f0f' "line 40,40 88,88 line 88,40 40,88"
+ball "$out/ball-green.bmp" '#a5e89a' '#1b7a2e' "polyline 34,66 56,88 94,42"
 
 # ---------------------------------------------------------------- check what came out
 check() { # file width height bits

@@ -3,39 +3,75 @@
 # build/screenshots/<language>-<page>.png. Builds what is missing (64-bit build of the
 # product's sources) and runs the program in a virtual X server inside the project's prefix
 # (build/wineprefix); tests/e2e/morvex_remote.exe switches pages and languages.
+#
+#   scripts/screenshots.sh [--dpi 96|120|144|192]
+#
+# With --dpi the screen has that DPI (Wine's LogPixels; the Wine server is restarted for it
+# and the setting removed at the end) and the files are named <language>-<page>-<dpi>dpi.png.
+# Wine has no high-contrast schemes (SPI_SETHIGHCONTRAST does nothing there).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-if [ "${1:-}" != "--inside-xvfb" ]; then
+dpi=0
+inside=
+while [ $# -gt 0 ]; do
+  case $1 in
+    --dpi) dpi=$2; shift 2 ;;
+    --inside-xvfb) inside=yes; shift ;;
+    *) echo "screenshots: unknown argument $1" >&2; exit 2 ;;
+  esac
+done
+
+if [ -z "$inside" ]; then
   bash scripts/setup.sh
   cmake --preset mingw64 >/dev/null
   cmake --build --preset mingw64 --target Morvex morvex_remote -j "$(nproc)"
   # Always a virtual X server of our own: the same screen size every time, and nothing of the
   # user's desktop in the pictures.
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --inside-xvfb
+  args=(--dpi "$dpi")
+  # A screen of more DPI has more pixels: 1024 x 768 at 96 DPI, grown in proportion.
+  scale=$([ "$dpi" != 0 ] && echo "$dpi" || echo 96)
+  exec xvfb-run -a -s "-screen 0 $((1024 * scale / 96))x$((768 * scale / 96))x24" bash "$0" --inside-xvfb "${args[@]}"
 fi
 
 build="$root/build/mingw64"
 exe="$build/src/app/Morvex.exe"
 remote="$build/tests/e2e/morvex_remote.exe"
 out="$root/build/screenshots"
+suffix=
+[ "$dpi" != 0 ] && suffix="$suffix-${dpi}dpi"
 mkdir -p "$out"
-rm -f "$out"/*.png
 
 . cmake/wine-env.sh
 morvex_wine_env "$root/build/wineprefix"
 morvex_wine_prefix
 wine() { "$MORVEX_WINE" "$@"; }
 
+# The server reads the DPI when it starts; Wine's desktop belongs to the server, so it also
+# starts again on this X server.
+restart_wine() {
+  "$MORVEX_WINESERVER" -k >/dev/null 2>&1 || true
+  "$MORVEX_WINESERVER" -w >/dev/null 2>&1 || true
+  morvex_wine_prefix
+}
+wine "$build/tests/e2e/morvex_remote.exe" dpi "$dpi"
+restart_wine
+
 # A Wine desktop of the screen's size for the program and the remote control, so that both
 # see the same windows and closing is quick; removed again at the end.
 programs=(Morvex.exe morvex_remote.exe)
 wine "$remote" desktop on "${programs[@]}"
+[ "$dpi" != 0 ] && wine "$remote" desktop-size "$((1024 * dpi / 96))x$((768 * dpi / 96))"
 program=
 finish() {
   [ -n "$program" ] && { kill "$program" 2>/dev/null || true; wait "$program" 2>/dev/null || true; }
   wine "$remote" desktop off "${programs[@]}" || true
+  wine "$remote" desktop-size 1024x768 || true
+  if [ "$dpi" != 0 ]; then
+    wine "$remote" dpi 0 || true
+    "$MORVEX_WINESERVER" -k >/dev/null 2>&1 || true
+  fi
 }
 trap finish EXIT
 
@@ -51,7 +87,7 @@ for l in 0 1 2; do
     wine "$remote" tab "$p"
     sleep 0.5 # let the page paint
     rect=$(wine "$remote" rect | tr -d '\r')
-    file="$out/${languages[$l]}-$((p + 1))-${pages[$p]}.png"
+    file="$out/${languages[$l]}-$((p + 1))-${pages[$p]}$suffix.png"
     import -window root -crop "$rect" +repage "$file"
     echo "screenshots: $file"
   done

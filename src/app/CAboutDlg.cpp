@@ -7,6 +7,7 @@
 namespace {
 
 const wchar_t kCopyright[] = L"Copyright (C) 2026 Kestrune";
+const int kIconSizeAt96Dpi = 32;
 
 } // namespace
 
@@ -18,11 +19,34 @@ CAboutDlg::CAboutDlg()
 {
 }
 
-CAboutDlg::~CAboutDlg() = default;
+CAboutDlg::~CAboutDlg()
+{
+    if (m_icon != nullptr)
+        DestroyIcon(m_icon);
+}
 
 void CAboutDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
+}
+
+// The icon control has no id of its own: it is the box's only icon.
+void CAboutDlg::ShowIconForDpi()
+{
+    HWND picture = ::GetWindow(m_hWnd, GW_CHILD);
+    while (picture != nullptr && (GetWindowLongW(picture, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+        picture = ::GetWindow(picture, GW_HWNDNEXT);
+    if (picture == nullptr)
+        return;
+    const int size = MulDiv(kIconSizeAt96Dpi, static_cast<int>(GetDpi()), USER_DEFAULT_SCREEN_DPI);
+    RECT shown = {};
+    ::GetClientRect(picture, &shown);
+    if (shown.right == size || m_icon != nullptr)
+        return;
+    m_icon = static_cast<HICON>(
+        LoadImageW(AfxGetResourceHandle(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    if (m_icon != nullptr)
+        ::SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(m_icon), 0);
 }
 
 BOOL CAboutDlg::OnInitDialog()
@@ -32,5 +56,7 @@ BOOL CAboutDlg::OnInitDialog()
 
     SetDlgItemText(IDC_VERSION_LINE, T("Morvex Version") + L" " + L"" MORVEX_VERSION_TEXT);
     SetDlgItemText(IDC_COPYRIGHT_LINE, kCopyright);
+    ShowIconForDpi();
+    CenterWindow(::GetWindow(m_hWnd, GW_OWNER));
     return TRUE;
 }

@@ -15,4 +15,10 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
 
     DECLARE_MESSAGE_MAP()
+
+private:
+    void ShowIconForDpi();
+
+    // The program's icon at the size for the box's DPI; the template's is the 96-DPI size.
+    HICON m_icon = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "CMorvexDlg.h"
+#include "TabDlgBase.h"
 
 CMorvexApp theApp;
 
@@ -25,4 +26,14 @@ BOOL CMorvexApp::InitInstance()
     // The dialog object ends here; nothing may reach it as the main window afterwards.
     m_pMainWnd = nullptr;
     return FALSE;
+}
+
+void CMorvexApp::ProcessWndProcException(HWND window, const std::exception* error)
+{
+    if (error == nullptr)
+    {
+        CWinApp::ProcessWndProcException(window, error);
+        return;
+    }
+    ShowErrorBox(window, *error);
 }

@@ -18,6 +18,14 @@ void OpenAddress(const std::wstring& address)
     OpenInBrowser(address);
 }
 
+bool HighContrastOn()
+{
+    HIGHCONTRASTW contrast = {};
+    contrast.cbSize = sizeof(contrast);
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
 const std::string& CurrentLanguage()
 {
     return LanguageStrings::Instance().CurrentLanguage();
@@ -31,6 +39,8 @@ BEGIN_MESSAGE_MAP(CMorvexDlg, CDialog)
     ON_WM_QUERYDRAGICON()
     ON_BN_CLICKED(IDOK, &CMorvexDlg::OnSaveClicked)
     ON_WM_CTLCOLOR()
+    ON_WM_SYSCOLORCHANGE()
+    ON_WM_SETTINGCHANGE()
     ON_STN_CLICKED(IDC_TOP_BANNER, &CMorvexDlg::OnTopBannerClicked)
     ON_STN_CLICKED(IDC_RESOURCES_ICON, &CMorvexDlg::OnResourcesIconClicked)
     ON_STN_CLICKED(IDC_BOTTOM_BANNER, &CMorvexDlg::OnBottomBannerClicked)
@@ -70,10 +80,34 @@ BOOL CMorvexDlg::OnInitDialog()
 
     SetIcon(m_hIcon, TRUE);
     SetIcon(m_hIcon, FALSE);
-    m_backgroundBrush.CreateSolidBrush(RGB(255, 255, 255));
+    MakeBackground();
+    // Given again, so that the picture follows the window's DPI like the banners do.
+    m_resourcesIcon.SetBitmap(Bitmap(IDB_RESOURCES));
     m_tabCtrl.Init();
+    // Tab walks the controls as they stand on the screen: the pages under the tab buttons
+    // come before Save and Cancel.
+    SetTabOrder({ IDC_TOP_BANNER, IDC_TABS, IDOK, IDCANCEL });
     LoadSettings();
     UpdateTexts();
+    CenterWindow();
+    return TRUE;
+}
+
+BOOL CMorvexDlg::PreTranslateMessage(MSG* msg)
+{
+    if (msg->message != WM_KEYDOWN || (GetKeyState(VK_CONTROL) & 0x8000) == 0 || (GetKeyState(VK_MENU) & 0x8000) != 0)
+        return FALSE;
+    const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+    int step = 0;
+    if (msg->wParam == VK_TAB)
+        step = shift ? -1 : 1;
+    else if (msg->wParam == VK_NEXT && !shift)
+        step = 1;
+    else if (msg->wParam == VK_PRIOR && !shift)
+        step = -1;
+    if (step == 0)
+        return FALSE;
+    m_tabCtrl.StepPage(step);
     return TRUE;
 }
 
@@ -86,14 +120,7 @@ void CMorvexDlg::UpdateTexts()
     for (unsigned i = 0; i < m_tabCtrl.GetPageCount(); ++i)
         m_tabCtrl.GetPage(i)->TranslateTexts();
 
-    const std::wstring tabTexts[] = { T("Disable AutoRun"), T("by Drive Type"), T("by Drive Letter") };
-    for (int i = 0; i < 3; ++i)
-    {
-        TCITEMW item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = const_cast<wchar_t*>(tabTexts[i].c_str());
-        m_tabCtrl.SetItem(i, &item);
-    }
+    m_tabCtrl.TranslateTitles();
 
     const BannerBitmaps banners = BannersForLanguage(CurrentLanguage());
     m_topBanner.SetBitmap(Bitmap(banners.top));
@@ -110,7 +137,7 @@ void CMorvexDlg::RelabelSystemMenu()
     const HMENU systemMenu = GetSystemMenu(FALSE);
     if (systemMenu == nullptr)
         return;
-    const std::wstring about = T("About Morvex") + L"...";
+    const std::wstring about = T("&About Morvex...");
     const std::wstring website = T("More security from us online");
 
     MENUITEMINFOW info = {};
@@ -138,7 +165,7 @@ bool CMorvexDlg::LoadSettings()
     }
     catch (const std::exception& error)
     {
-        ShowError(error);
+        ShowErrorBox(m_hWnd, error);
         // The pages show what could be read, and the overview says that it is not all;
         // the values that could not be read are kept by the next save.
         ShowSettings();
@@ -164,15 +191,10 @@ bool CMorvexDlg::SaveSettings()
     }
     catch (const std::exception& error)
     {
-        ShowError(error);
+        ShowErrorBox(m_hWnd, error);
         return false;
     }
     return true;
-}
-
-void CMorvexDlg::ShowError(const std::exception& error)
-{
-    MessageBox(ErrorBoxText(error).c_str(), T("Error").c_str(), MB_ICONERROR);
 }
 
 std::wstring CMorvexDlg::MakeWebSiteAddress() const
@@ -234,9 +256,41 @@ HCURSOR CMorvexDlg::OnQueryDragIcon()
     return static_cast<HCURSOR>(m_hIcon);
 }
 
-HBRUSH CMorvexDlg::OnCtlColor(HDC, HWND, UINT)
+HBRUSH CMorvexDlg::OnCtlColor(HDC dc, HWND, UINT)
 {
-    return m_backgroundBrush;
+    return ControlColours(dc);
+}
+
+HBRUSH CMorvexDlg::ControlColours(HDC dc) const
+{
+    if (m_highContrast && dc != nullptr)
+    {
+        SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    }
+    return m_backgroundBrush.GetSafeHandle();
+}
+
+void CMorvexDlg::MakeBackground()
+{
+    m_highContrast = HighContrastOn();
+    m_backgroundBrush.CreateSolidBrush(m_highContrast ? GetSysColor(COLOR_WINDOW) : RGB(255, 255, 255));
+}
+
+// A scheme switched on or off while the window is open: every control paints again in it.
+void CMorvexDlg::OnSysColorChange()
+{
+    MakeBackground();
+    RedrawWindow(m_hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    Default();
+}
+
+void CMorvexDlg::OnSettingChange(UINT flags, const wchar_t*)
+{
+    if (flags == SPI_SETHIGHCONTRAST)
+        OnSysColorChange();
+    else
+        Default();
 }
 
 void CMorvexDlg::OnTopBannerClicked()

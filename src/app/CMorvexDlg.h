@@ -8,11 +8,12 @@
 #include "AutoRunSettings.h"
 #include "AutoRunTabCtrl.h"
 #include "HyperLinkStatic.h"
+#include "PageHost.h"
 
 // The program's window: banners, the tab control with the three pages, Save and Cancel.
 // It owns the policy that every page shows, loads it when it opens and after every save,
-// and reports registry errors.
-class CMorvexDlg : public CDialog
+// and reports registry errors. The pages reach it as their PageHost.
+class CMorvexDlg : public CDialog, public PageHost
 {
 public:
     explicit CMorvexDlg(CWnd* parent = nullptr);
@@ -21,9 +22,19 @@ public:
     BOOL OnInitDialog() override;
     // Save never closes the window, whichever way it is pressed.
     void OnOK() override;
+    // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp switch pages wherever the focus is.
+    BOOL PreTranslateMessage(MSG* msg) override;
 
-    void UpdateTexts();
-    bool LoadSettings();
+    // PageHost
+    const AutoRunSettings& Settings() const override { return m_settings; }
+    // Sets the colours of a control about to paint in the window or a page and gives the
+    // brush of its background: the design's white, or with a high-contrast scheme the
+    // scheme's window and text colours, so that every text stays readable. Null before the
+    // window has made its brush.
+    HBRUSH ControlColours(HDC dc) const override;
+    bool LoadSettings() override;
+    void UpdateTexts() override;
+
     bool SaveSettings();
     std::wstring MakeWebSiteAddress() const;
 
@@ -35,6 +46,8 @@ protected:
     HCURSOR OnQueryDragIcon();
     void OnSaveClicked();
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
+    void OnSysColorChange();
+    void OnSettingChange(UINT flags, const wchar_t* section);
     void OnTopBannerClicked();
     void OnResourcesIconClicked();
     void OnBottomBannerClicked();
@@ -42,8 +55,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    void ShowError(const std::exception& error);
     void ShowSettings();
+    void MakeBackground();
     void RelabelSystemMenu();
     HBITMAP Bitmap(UINT id);
 
@@ -53,11 +66,9 @@ private:
     HyperLinkStatic m_bottomBanner;
     HyperLinkStatic m_resourcesIcon;
 
-public:
     AutoRunSettings m_settings;
     CBrush m_backgroundBrush;
-
-private:
     // Every banner shown so far, loaded once and kept until the window has gone.
     std::map<UINT, CBitmap> m_bitmaps;
+    bool m_highContrast = false;
 };

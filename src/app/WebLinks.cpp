@@ -2,25 +2,13 @@
 
 #include <windows.h>
 
+#include "TextConvert.h"
 #include "resource.h"
 
 namespace {
 
 const wchar_t kSchemeAndHost[] = L"https://www.kestrune.";
 
-// Language codes are plain ASCII; the ANSI code page turns them into the same letters.
-std::wstring AnsiToWide(const std::string& text)
-{
-    if (text.empty())
-        return std::wstring();
-    const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-    if (length <= 0)
-        return std::wstring();
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
-    return wide;
-}
 
 } // namespace
 
@@ -41,7 +29,7 @@ std::wstring MakeLandingPageAddress(const std::string& language)
 
 std::wstring MakeResourcesAddress(const std::string& language)
 {
-    return MakeWebSiteAddress(language) + L"/" + AnsiToWide(language) + L"/index.php/vantle/resources";
+    return MakeWebSiteAddress(language) + L"/" + morvex::ToWide(CP_ACP, language) + L"/index.php/vantle/resources";
 }
 
 BannerBitmaps BannersForLanguage(const std::string& language)

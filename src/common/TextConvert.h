@@ -8,15 +8,24 @@
 
 namespace morvex {
 
-inline std::wstring Utf8ToWide(std::string_view text)
+// 8-bit text in the given code page (CP_UTF8, CP_ACP, ...) as UTF-16; bytes the code page
+// cannot read become the replacement character, as the system converts them.
+inline std::wstring ToWide(UINT codePage, std::string_view text)
 {
     if (text.empty())
         return std::wstring();
     const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+    if (length <= 0)
+        return std::wstring();
     std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
+    MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
     return wide;
+}
+
+inline std::wstring Utf8ToWide(std::string_view text)
+{
+    return ToWide(CP_UTF8, text);
 }
 
 inline std::string WideToUtf8(std::wstring_view text)

@@ -8,6 +8,9 @@ class CBitmap : public CGdiObject
 {
 public:
     BOOL LoadBitmap(UINT id);
+    // A smoothly scaled 32-bit copy of source at the size FitPicture gives for a control of
+    // width x height; FALSE, holding nothing, when source fits as it is or cannot be read.
+    BOOL CreateFitted(HBITMAP source, int width, int height);
     HBITMAP GetSafeHandle() const { return static_cast<HBITMAP>(m_hObject); }
     operator HBITMAP() const { return GetSafeHandle(); }
 };

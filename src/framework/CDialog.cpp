@@ -4,6 +4,8 @@
 #include "DlgInit.h"
 #include "TextConvert.h"
 
+#include <vector>
+
 namespace {
 
 const WORD kDlgInitResourceType = 240;
@@ -24,6 +26,11 @@ HWND DefaultOwner(const CWnd* dialog)
     return (main != nullptr && main != dialog) ? main->GetSafeHwnd() : nullptr;
 }
 
+// The modal dialogs open on this thread, innermost last, and the hook through which their
+// loops hand each message to PreTranslateMessage first (the loop belongs to the system).
+std::vector<CDialog*> g_modalDialogs;
+HHOOK g_modalFilter = nullptr;
+
 } // namespace
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control)
@@ -39,7 +46,7 @@ BEGIN_MESSAGE_MAP(CDialog, CWnd)
 END_MESSAGE_MAP()
 
 CDialog::CDialog(UINT templateId, CWnd* parent)
-    : m_nIDHelp(templateId), m_pParentWnd(parent)
+    : m_templateId(templateId), m_pParentWnd(parent)
 {
 }
 
@@ -57,15 +64,40 @@ CDialog::~CDialog()
 INT_PTR CDialog::DoModal()
 {
     const HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : DefaultOwner(this);
-    return DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDHelp), owner, &CDialog::DialogProc,
-                           reinterpret_cast<LPARAM>(this));
+    if (g_modalFilter == nullptr)
+        g_modalFilter = SetWindowsHookExW(WH_MSGFILTER, &CDialog::ModalMessageFilter, nullptr, GetCurrentThreadId());
+    g_modalDialogs.push_back(this);
+    const INT_PTR result = DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_templateId), owner,
+                                           &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    g_modalDialogs.pop_back();
+    if (g_modalDialogs.empty() && g_modalFilter != nullptr)
+    {
+        UnhookWindowsHookEx(g_modalFilter);
+        g_modalFilter = nullptr;
+    }
+    return result;
+}
+
+// Only the innermost dialog's own messages: a message box's loop comes here too.
+LRESULT CALLBACK CDialog::ModalMessageFilter(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == MSGF_DIALOGBOX && !g_modalDialogs.empty() && lParam != 0)
+    {
+        MSG* msg = reinterpret_cast<MSG*>(lParam);
+        CDialog* dialog = g_modalDialogs.back();
+        const HWND window = dialog->GetSafeHwnd();
+        if (window != nullptr && (msg->hwnd == window || IsChild(window, msg->hwnd)) &&
+            AfxCallHandler<BOOL>(window, FALSE, [&] { return dialog->PreTranslateMessage(msg); }))
+            return 1;
+    }
+    return CallNextHookEx(g_modalFilter, code, wParam, lParam);
 }
 
 BOOL CDialog::Create(UINT templateId, CWnd* parent)
 {
     if (m_hWnd != nullptr)
         return FALSE;
-    m_nIDHelp = templateId;
+    m_templateId = templateId;
     if (parent != nullptr)
         m_pParentWnd = parent;
     const HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : DefaultOwner(this);
@@ -87,6 +119,19 @@ BOOL CDialog::UpdateData(BOOL saveAndValidate)
 
 void CDialog::DoDataExchange(CDataExchange*)
 {
+}
+
+void CDialog::SetTabOrder(std::initializer_list<int> ids)
+{
+    HWND previous = HWND_TOP;
+    for (const int id : ids)
+    {
+        const HWND control = ::GetDlgItem(m_hWnd, id);
+        if (control == nullptr)
+            continue;
+        ::SetWindowPos(control, previous, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        previous = control;
+    }
 }
 
 BOOL CDialog::OnInitDialog()
@@ -116,18 +161,28 @@ void CDialog::OnSysCommand(UINT, LPARAM)
     Default();
 }
 
-// Inside a dialog procedure the system's handling comes after the procedure returns FALSE,
-// so asking for it only marks the message as not handled.
+// The system's handling of the message, now, as CWnd::Default gives it: the dialog
+// manager's. DefDlgProc first asks this dialog's procedure again; that one call for the same
+// message is answered "not handled", so that the dialog manager does its own part and
+// returns its result here.
 LRESULT CDialog::Default()
 {
-    m_defaultRequested = true;
-    return 0;
+    if (m_hWnd == nullptr)
+        return 0;
+    const CurrentMessage outer = m_defaulting;
+    const bool outerPending = m_defaultPending;
+    m_defaulting = m_current;
+    m_defaultPending = true;
+    const LRESULT result = DefDlgProcW(m_hWnd, m_current.message, m_current.wParam, m_current.lParam);
+    m_defaulting = outer;
+    m_defaultPending = outerPending;
+    return result;
 }
 
 void CDialog::ExecuteDlgInit()
 {
     const HINSTANCE module = AfxGetResourceHandle();
-    const HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(m_nIDHelp), MAKEINTRESOURCEW(kDlgInitResourceType));
+    const HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(m_templateId), MAKEINTRESOURCEW(kDlgInitResourceType));
     if (info == nullptr)
         return;
     const HGLOBAL loaded = LoadResource(module, info);
@@ -145,15 +200,7 @@ void CDialog::ExecuteDlgInit()
         else
             continue;
         // The texts are stored in the ANSI code page.
-        std::wstring text;
-        if (!item.data.empty())
-        {
-            const int size = static_cast<int>(item.data.size());
-            const int length = MultiByteToWideChar(CP_ACP, 0, item.data.data(), size, nullptr, 0);
-            text.assign(static_cast<size_t>(length > 0 ? length : 0), L'\0');
-            if (length > 0)
-                MultiByteToWideChar(CP_ACP, 0, item.data.data(), size, text.data(), length);
-        }
+        const std::wstring text = morvex::ToWide(CP_ACP, item.data);
         SendDlgItemMessageW(m_hWnd, item.controlId, message, 0, reinterpret_cast<LPARAM>(text.c_str()));
     }
 }
@@ -179,7 +226,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPA
         self->m_hWnd = nullptr;
         return FALSE;
     }
-    return self->HandleMessage(message, wParam, lParam);
+    return AfxCallHandler<INT_PTR>(hwnd, FALSE, [&] { return self->HandleMessage(message, wParam, lParam); });
 }
 
 INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -189,15 +236,35 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         ExecuteDlgInit();
         return OnInitDialog();
     }
-    const bool outerDefault = m_defaultRequested;
-    m_defaultRequested = false;
+    if (m_defaultPending && message == m_defaulting.message && wParam == m_defaulting.wParam &&
+        lParam == m_defaulting.lParam)
+    {
+        // Default() is asking the dialog manager for its handling of this very message.
+        m_defaultPending = false;
+        return FALSE;
+    }
+    if (message == WM_COMMAND && ForwardToNestedDialog(wParam, lParam))
+        return TRUE;
     LRESULT result = 0;
-    const bool handled = OnWndMsg(message, wParam, lParam, result) && !m_defaultRequested;
-    m_defaultRequested = outerDefault;
-    if (!handled)
+    if (!OnWndMsg(message, wParam, lParam, result))
         return FALSE;
     if (ReturnsResultDirectly(message))
         return static_cast<INT_PTR>(result);
     SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
     return TRUE;
+}
+
+// The dialog manager sends the commands of the keyboard (Enter on a focused push button) to
+// the outermost dialog, also for a button of a nested dialog such as a tab page. The command
+// belongs to the button's own dialog, as a click would have sent it there.
+bool CDialog::ForwardToNestedDialog(WPARAM wParam, LPARAM lParam)
+{
+    const HWND control = reinterpret_cast<HWND>(lParam);
+    if (control == nullptr || !IsChild(m_hWnd, control))
+        return false;
+    const HWND owner = GetParent(control);
+    if (owner == m_hWnd || owner == nullptr)
+        return false;
+    ::SendMessageW(owner, WM_COMMAND, wParam, lParam);
+    return true;
 }

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <initializer_list>
+
 #include "CWnd.h"
 
 class CDialog;
@@ -36,6 +38,10 @@ public:
 
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
 
+    // Puts the controls first in the dialog's Z order, in this order, which is the order Tab
+    // walks them in; controls not named keep their order after them.
+    void SetTabOrder(std::initializer_list<int> ids);
+
     virtual BOOL OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();
@@ -47,15 +53,20 @@ protected:
     void OnPaint();
     void OnSysCommand(UINT id, LPARAM lParam);
 
-    UINT m_nIDHelp;
+    // The dialog template the window is made from.
+    UINT m_templateId;
     CWnd* m_pParentWnd;
 
     DECLARE_MESSAGE_MAP()
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ModalMessageFilter(int code, WPARAM wParam, LPARAM lParam);
+    bool ForwardToNestedDialog(WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void ExecuteDlgInit();
 
-    bool m_defaultRequested = false;
+    // The message whose system handling Default() is asking for, while it asks.
+    CurrentMessage m_defaulting = {};
+    bool m_defaultPending = false;
 };

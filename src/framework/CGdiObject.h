@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 // Owns one GDI object (a brush, a bitmap) and deletes it when replaced or destroyed.
 class CGdiObject
 {
@@ -12,6 +14,8 @@ public:
     virtual ~CGdiObject() { DeleteObject(); }
 
     BOOL DeleteObject();
+    // Exchanges the objects held, so that one can be replaced only after its successor is in use.
+    void Swap(CGdiObject& other) { std::swap(m_hObject, other.m_hObject); }
 
 protected:
     // Takes ownership of object, deleting the one held before.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CBitmap.h"
 #include "CWnd.h"
 
 class CStatic : public CWnd
@@ -9,9 +10,22 @@ public:
     // the control may show a private copy of a 32-bit bitmap, which it hands back on the
     // next change; such copies (and the template's own picture) are freed here, the
     // caller's bitmaps never.
+    // The picture fills the control, which keeps the size its template gives it for the
+    // window's DPI (SS_CENTERIMAGE): a bitmap drawn for 96 DPI is shown as a smoothly scaled
+    // copy that this object owns, made again whenever the control changes size.
     void SetBitmap(HBITMAP bitmap);
     HBITMAP GetBitmap() const;
 
+protected:
+    void OnSize(UINT type, int cx, int cy);
+
+    DECLARE_MESSAGE_MAP()
+
 private:
-    HBITMAP m_lastGiven = nullptr;
+    void ShowFitted();
+
+    HBITMAP m_source = nullptr;    // the caller's bitmap
+    HBITMAP m_lastGiven = nullptr; // what the control was last given: m_source or m_scaled
+    CBitmap m_scaled;
+    bool m_fitting = false;
 };

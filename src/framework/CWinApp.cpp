@@ -1,5 +1,7 @@
 #include "CWinApp.h"
 
+#include "TextConvert.h"
+
 namespace {
 
 CWinApp* g_app = nullptr;
@@ -39,6 +41,42 @@ int CWinApp::Run()
 int CWinApp::ExitInstance()
 {
     return 0;
+}
+
+namespace {
+
+// For a state no handler expected: the process ends with a message instead of running on in
+// undefined behaviour.
+[[noreturn]] void EndWithMessage()
+{
+    FatalAppExitW(0, L"An unexpected error ended the program.");
+    ExitProcess(3);
+}
+
+} // namespace
+
+void CWinApp::ProcessWndProcException(HWND window, const std::exception* error)
+{
+    if (error == nullptr)
+        EndWithMessage();
+    MessageBoxW(window, morvex::Utf8ToWide(error->what()).c_str(), L"Error", MB_ICONERROR);
+}
+
+void AfxProcessWndProcException(HWND window, const std::exception* error) noexcept
+{
+    try
+    {
+        if (CWinApp* app = AfxGetApp())
+        {
+            app->ProcessWndProcException(window, error);
+            return;
+        }
+    }
+    catch (...)
+    {
+        // Even the report failed (no memory for its text): nothing is left to rely on.
+    }
+    EndWithMessage();
 }
 
 HICON CWinApp::LoadIcon(UINT id) const

@@ -1,6 +1,10 @@
 #include "CWnd.h"
 
+#include <algorithm>
+
 #include <commctrl.h>
+
+#include "CWinApp.h"
 
 namespace {
 
@@ -120,10 +124,12 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         self->Unsubclass();
         return DefSubclassProc(hwnd, message, wParam, lParam);
     }
-    LRESULT result = 0;
-    if (self->OnWndMsg(message, wParam, lParam, result))
-        return result;
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    return AfxCallHandler<LRESULT>(hwnd, 0, [&] {
+        LRESULT result = 0;
+        if (self->OnWndMsg(message, wParam, lParam, result))
+            return result;
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    });
 }
 
 void CWnd::SetWindowText(const wchar_t* text)
@@ -167,11 +173,6 @@ BOOL CWnd::IsIconic() const
     return ::IsIconic(m_hWnd);
 }
 
-BOOL CWnd::IsWindowVisible() const
-{
-    return ::IsWindowVisible(m_hWnd);
-}
-
 void CWnd::GetClientRect(RECT* rect) const
 {
     if (!::GetClientRect(m_hWnd, rect))
@@ -193,20 +194,6 @@ void CWnd::SetDlgItemText(int id, const wchar_t* text)
     ::SetDlgItemTextW(m_hWnd, id, text);
 }
 
-std::wstring CWnd::GetDlgItemText(int id) const
-{
-    const HWND item = ::GetDlgItem(m_hWnd, id);
-    if (item == nullptr)
-        return std::wstring();
-    const int length = ::GetWindowTextLengthW(item);
-    if (length <= 0)
-        return std::wstring();
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const int copied = ::GetWindowTextW(item, text.data(), length + 1);
-    text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-    return text;
-}
-
 HICON CWnd::SetIcon(HICON icon, BOOL big)
 {
     return reinterpret_cast<HICON>(
@@ -218,12 +205,51 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
     return ::SendMessageW(m_hWnd, message, wParam, lParam);
 }
 
-BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const
+void CWnd::CenterWindow(HWND alternateOwner)
 {
-    return ::PostMessageW(m_hWnd, message, wParam, lParam);
+    RECT window;
+    if (!::GetWindowRect(m_hWnd, &window))
+        return;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof(monitor);
+    const HWND reference = alternateOwner != nullptr ? alternateOwner : m_hWnd;
+    if (!GetMonitorInfoW(MonitorFromWindow(reference, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    const RECT& work = monitor.rcWork;
+    RECT centre = work;
+    if (alternateOwner != nullptr && !::IsIconic(alternateOwner))
+        ::GetWindowRect(alternateOwner, &centre);
+
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    int x = (centre.left + centre.right - width) / 2;
+    int y = (centre.top + centre.bottom - height) / 2;
+    // A window larger than the work area keeps its top-left corner (and so its caption) on it.
+    x = std::max(static_cast<int>(work.left), std::min(x, static_cast<int>(work.right) - width));
+    y = std::max(static_cast<int>(work.top), std::min(y, static_cast<int>(work.bottom) - height));
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-int CWnd::MessageBox(const wchar_t* text, const wchar_t* caption, UINT type)
+UINT CWnd::GetDpi() const
 {
-    return ::MessageBoxW(m_hWnd, text, caption, type);
+    // Looked up at run time: Windows 7 and 8 have no GetDpiForWindow.
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (dpiForWindow != nullptr)
+    {
+        const UINT dpi = dpiForWindow(m_hWnd);
+        if (dpi != 0)
+            return dpi;
+    }
+    const HDC dc = ::GetDC(m_hWnd);
+    const int dpi = dc != nullptr ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
+    if (dc != nullptr)
+        ::ReleaseDC(m_hWnd, dc);
+    return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
 }

@@ -32,17 +32,23 @@ public:
     HWND SetFocus();
     void Invalidate(BOOL erase = TRUE);
     BOOL IsIconic() const;
-    BOOL IsWindowVisible() const;
     void GetClientRect(RECT* rect) const;
     HMENU GetSystemMenu(BOOL revert) const;
     HWND GetDlgItem(int id) const;
     void SetDlgItemText(int id, const wchar_t* text);
     void SetDlgItemText(int id, const std::wstring& text) { SetDlgItemText(id, text.c_str()); }
-    std::wstring GetDlgItemText(int id) const;
     HICON SetIcon(HICON icon, BOOL big);
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-    int MessageBox(const wchar_t* text, const wchar_t* caption, UINT type);
+    // Centres the window over alternateOwner, or over the work area of its monitor when that
+    // is null, and keeps it inside that work area.
+    void CenterWindow(HWND alternateOwner = nullptr);
+    // The DPI the window is shown at: its monitor's where Windows tells (10 and later), the
+    // screen's otherwise.
+    UINT GetDpi() const;
+
+    // Sees a message of a modal dialog's loop before the dialog manager does; true when it
+    // was handled and must go no further.
+    virtual BOOL PreTranslateMessage(MSG* msg);
 
     static const MessageMap* GetThisMessageMap();
 

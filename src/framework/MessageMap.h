@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <type_traits>
+
 class CWnd;
 
 // Stands for every WM_CTLCOLOR* message in a table (the handler is told which one).
@@ -39,7 +41,9 @@ protected:                                     \
     {                                                                            \
         typedef theClass ThisClass;                                              \
         typedef baseClass TheBaseClass;                                          \
-        static_cast<void>(sizeof(ThisClass));                                    \
+        static_assert(std::is_base_of<TheBaseClass, ThisClass>::value &&         \
+                          !std::is_same<TheBaseClass, ThisClass>::value,         \
+                      "the message map must chain to a base class of " #theClass); \
         static const MessageMapEntry entries[] = {
 
 #define END_MESSAGE_MAP()                                                        \
@@ -93,6 +97,25 @@ protected:                                     \
       [](CWnd* self, UINT, WPARAM w, LPARAM l) -> LRESULT {                      \
           POINT point = { static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l)) }; \
           MORVEX_SELF->OnLButtonDown(static_cast<UINT>(w), point); return 0; } },
+
+#define ON_WM_KEYDOWN()                                                          \
+    { WM_KEYDOWN, 0, 0,                                                          \
+      [](CWnd* self, UINT, WPARAM w, LPARAM l) -> LRESULT {                      \
+          MORVEX_SELF->OnKeyDown(static_cast<UINT>(w), LOWORD(l), HIWORD(l)); return 0; } },
+
+#define ON_WM_SIZE()                                                             \
+    { WM_SIZE, 0, 0,                                                             \
+      [](CWnd* self, UINT, WPARAM w, LPARAM l) -> LRESULT {                      \
+          MORVEX_SELF->OnSize(static_cast<UINT>(w), LOWORD(l), HIWORD(l)); return 0; } },
+
+#define ON_WM_SYSCOLORCHANGE()                                                   \
+    { WM_SYSCOLORCHANGE, 0, 0,                                                   \
+      [](CWnd* self, UINT, WPARAM, LPARAM) -> LRESULT { MORVEX_SELF->OnSysColorChange(); return 0; } },
+
+#define ON_WM_SETTINGCHANGE()                                                    \
+    { WM_SETTINGCHANGE, 0, 0,                                                    \
+      [](CWnd* self, UINT, WPARAM w, LPARAM l) -> LRESULT {                      \
+          MORVEX_SELF->OnSettingChange(static_cast<UINT>(w), reinterpret_cast<const wchar_t*>(l)); return 0; } },
 
 #define ON_WM_SETCURSOR()                                                        \
     { WM_SETCURSOR, 0, 0,                                                        \

@@ -91,10 +91,18 @@ void AppendLine(std::string& lines, const char* text)
     lines += text;
 }
 
-std::array<bool, 7> SwitchesOf(const AutoRunSettings& s)
+bool AutoRunSettings::* const kSwitches[kSwitchCount] = {
+    &AutoRunSettings::runAutorunInf, &AutoRunSettings::unknownDrives, &AutoRunSettings::removableDrives,
+    &AutoRunSettings::fixedDrives,   &AutoRunSettings::networkDrives, &AutoRunSettings::cdromDrives,
+    &AutoRunSettings::ramDisks,
+};
+
+std::array<bool, kSwitchCount> SwitchesOf(const AutoRunSettings& s)
 {
-    return {s.runAutorunInf, s.unknownDrives, s.removableDrives, s.fixedDrives,
-            s.networkDrives, s.cdromDrives,   s.ramDisks};
+    std::array<bool, kSwitchCount> switches{};
+    for (int i = 0; i < kSwitchCount; ++i)
+        switches[i] = GetSwitch(s, i);
+    return switches;
 }
 
 DriveTypes DriveTypesOf(const AutoRunSettings& s)
@@ -110,6 +118,17 @@ DriveTypes DriveTypesOf(const AutoRunSettings& s)
 }
 
 } // namespace
+
+bool GetSwitch(const AutoRunSettings& settings, int index)
+{
+    return index >= 0 && index < kSwitchCount && settings.*kSwitches[index];
+}
+
+void SetSwitch(AutoRunSettings& settings, int index, bool enabled)
+{
+    if (index >= 0 && index < kSwitchCount)
+        settings.*kSwitches[index] = enabled;
+}
 
 const PolicyValueInfo& InfoOf(PolicyValue value)
 {
@@ -185,10 +204,10 @@ std::vector<PlannedWrite> AutoRunSettings::PlanSave() const
 
 std::vector<PlannedWrite> AutoRunSettings::Plan(bool switchesChosen) const
 {
-    const std::array<bool, 7> switches = SwitchesOf(*this);
+    const std::array<bool, kSwitchCount> switches = SwitchesOf(*this);
     const bool mappingChanged = switchesChosen || switches[0] != loadedSwitches[0];
     bool typesChanged = switchesChosen;
-    for (int i = 1; i < 7; ++i)
+    for (int i = 1; i < kSwitchCount; ++i)
         typesChanged = typesChanged || switches[i] != loadedSwitches[i];
     const bool cdromChanged = switchesChosen || switches[5] != loadedSwitches[5];
     const std::uint32_t letters = LetterMask(disabledLetters);
@@ -320,13 +339,8 @@ void DisableEverythingAndSave()
     {
         // The switches do not depend on what was read; what could not be read is kept.
     }
-    everythingOff.runAutorunInf = false;
-    everythingOff.unknownDrives = false;
-    everythingOff.removableDrives = false;
-    everythingOff.fixedDrives = false;
-    everythingOff.networkDrives = false;
-    everythingOff.cdromDrives = false;
-    everythingOff.ramDisks = false;
+    for (int i = 0; i < kSwitchCount; ++i)
+        SetSwitch(everythingOff, i, false);
     everythingOff.CheckUnchanged();
     everythingOff.Write(everythingOff.Plan(true));
 }

@@ -79,6 +79,10 @@ public:
     const char* what() const noexcept override;
 };
 
+// The seven switches by index (GetSwitch, SetSwitch below): 0 is autorun.inf, 1 to 6 the
+// drive types in field order (unknown, removable, fixed, network, CD-ROM, RAM disks).
+const int kSwitchCount = 7;
+
 // The machine's AutoRun policy in memory. True means honoured (autorun.inf files) or
 // enabled (AutoRun for that drive type).
 class AutoRunSettings
@@ -123,9 +127,13 @@ private:
     bool complete = true;
     std::array<StoredValue, kPolicyValueCount> stored{};
     // The fields as the last Load set them, to tell what was changed since.
-    std::array<bool, 7> loadedSwitches{};
+    std::array<bool, kSwitchCount> loadedSwitches{}; // by GetSwitch index
     std::uint32_t loadedLetters = 0;
 };
+
+// An index out of range reads false and writes nothing.
+bool GetSwitch(const AutoRunSettings& settings, int index);
+void SetSwitch(AutoRunSettings& settings, int index, bool enabled);
 
 // Switches every kind of AutoRun off and saves at once: the one way for the window's button
 // and the command line. A read that fails first is no reason not to save; the stored drive

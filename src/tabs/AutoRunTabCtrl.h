@@ -1,13 +1,14 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "Afx.h"
 
-class TabDlgBase;
+#include "TabDlgBase.h"
 
 // The main window's tab control. It owns the three pages, shows one of them below its row
-// of buttons and switches pages when a button is clicked.
+// of buttons and switches pages when a button is clicked or chosen with the arrow keys.
 class AutoRunTabCtrl : public CTabCtrl
 {
 public:
@@ -15,18 +16,29 @@ public:
     ~AutoRunTabCtrl() override;
 
     void Init();
+    // Sets the buttons' titles again in the current language.
+    void TranslateTitles();
     void SetRectangle();
     unsigned GetPageCount() const { return static_cast<unsigned>(m_pages.size()); }
     TabDlgBase* GetPage(unsigned index) const;
+    // Shows the next (step 1) or previous (step -1) page, round the end, with the keyboard
+    // focus on its first control.
+    void StepPage(int step);
 
 protected:
     void OnLButtonDown(UINT flags, POINT point);
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnSize(UINT type, int cx, int cy);
     BOOL OnEraseBkgnd(HDC dc);
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
 
     DECLARE_MESSAGE_MAP()
 
 private:
-    std::vector<TabDlgBase*> m_pages;
+    // Selects the page's button and shows the page; with focusFirstControl the keyboard focus
+    // goes to the page's first control, as the dialog manager would put it there.
+    void ShowPage(int index, bool focusFirstControl);
+
+    std::vector<std::unique_ptr<TabDlgBase>> m_pages;
     int m_currentPage = 0;
 };

@@ -25,6 +25,18 @@ void ByDriveTypeTab::DoDataExchange(CDataExchange* pDX)
         DDX_Control(pDX, IDC_BALL_RUN_AUTORUN_INF + i, m_balls[i]);
 }
 
+// The template lists the boxes in the order of the switches; Tab walks them as they stand
+// on the screen, each ball just before its box.
+BOOL ByDriveTypeTab::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    SetTabOrder({ IDC_BALL_RUN_AUTORUN_INF, IDC_RUN_AUTORUN_INF, IDC_DRIVE_TYPE_GROUP,
+                  IDC_BALL_REMOVABLE_DRIVES, IDC_REMOVABLE_DRIVES, IDC_BALL_CDROM_DRIVES, IDC_CDROM_DRIVES,
+                  IDC_BALL_FIXED_DRIVES, IDC_FIXED_DRIVES, IDC_BALL_NETWORK_DRIVES, IDC_NETWORK_DRIVES,
+                  IDC_BALL_RAM_DISKS, IDC_RAM_DISKS, IDC_BALL_UNKNOWN_DRIVES, IDC_UNKNOWN_DRIVES, IDC_SELECT_ALL });
+    return TRUE;
+}
+
 void ByDriveTypeTab::SettingsToControls(const AutoRunSettings& settings)
 {
     if (m_redBall.GetSafeHandle() == nullptr)
@@ -49,19 +61,19 @@ void ByDriveTypeTab::ControlsToSettings(AutoRunSettings& settings)
 
 void ByDriveTypeTab::TranslateTexts()
 {
-    SetDlgItemText(IDC_RUN_AUTORUN_INF, T("Automatically run autorun.inf files"));
-    SetDlgItemText(IDC_DRIVE_TYPE_GROUP, T("Autorun status on a drive type basis"));
-    SetDlgItemText(IDC_UNKNOWN_DRIVES, T("Enabled for unknown drives"));
-    SetDlgItemText(IDC_REMOVABLE_DRIVES, T("Enabled for removable drives"));
-    SetDlgItemText(IDC_FIXED_DRIVES, T("Enabled for fixed drives"));
-    SetDlgItemText(IDC_NETWORK_DRIVES, T("Enabled for network drives"));
-    SetDlgItemText(IDC_CDROM_DRIVES, T("Enabled for CD/DVD-ROM/Blu-ray drives"));
-    SetDlgItemText(IDC_RAM_DISKS, T("Enabled for RAM disks"));
-    SetDlgItemText(IDC_SELECT_ALL, T("Select all"));
+    SetDlgItemText(IDC_RUN_AUTORUN_INF, T("Automatically run &autorun.inf files"));
+    SetDlgItemText(IDC_DRIVE_TYPE_GROUP, T("Autorun status on a drive &type basis"));
+    SetDlgItemText(IDC_UNKNOWN_DRIVES, T("Enabled for &unknown drives"));
+    SetDlgItemText(IDC_REMOVABLE_DRIVES, T("Enabled for &removable drives"));
+    SetDlgItemText(IDC_FIXED_DRIVES, T("Enabled for &fixed drives"));
+    SetDlgItemText(IDC_NETWORK_DRIVES, T("Enabled for &network drives"));
+    SetDlgItemText(IDC_CDROM_DRIVES, T("Enabled for C&D/DVD-ROM/Blu-ray drives"));
+    SetDlgItemText(IDC_RAM_DISKS, T("Enabled for RA&M disks"));
+    SetDlgItemText(IDC_SELECT_ALL, T("Select a&ll"));
     Invalidate(TRUE);
 }
 
-// Only the boxes follow "Select all"; the balls keep showing what is stored.
+// Only the boxes follow "Select a&ll"; the balls keep showing what is stored.
 void ByDriveTypeTab::OnSelectAll()
 {
     const int state = m_selectAll.GetCheck();

@@ -12,6 +12,8 @@ public:
     explicit ByDriveTypeTab(CWnd* parent);
     ~ByDriveTypeTab() override;
 
+    BOOL OnInitDialog() override;
+
     void SettingsToControls(const AutoRunSettings& settings) override;
     void ControlsToSettings(AutoRunSettings& settings) override;
     void TranslateTexts() override;

@@ -2,7 +2,6 @@
 
 #include <exception>
 
-#include "CMorvexDlg.h"
 #include "PageRules.h"
 #include "TextConvert.h"
 #include "Translate.h"
@@ -31,6 +30,10 @@ void DisableAutorunTab::DoDataExchange(CDataExchange* pDX)
 BOOL DisableAutorunTab::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    // Top to bottom, with the label of the language list just before the list, so that its
+    // access key reaches the list and a screen reader finds the list's name.
+    SetTabOrder({ IDC_EXPLANATION, IDC_STATUS_PICTURE, IDC_STATUS_TEXT, IDC_DISABLE_EVERYTHING, IDC_LANGUAGE_LABEL,
+                  IDC_LANGUAGE });
     m_languageCombo.SetCurSel(LanguageIndex(LanguageStrings::Instance().CurrentLanguage()));
     return TRUE;
 }
@@ -52,19 +55,19 @@ void DisableAutorunTab::ControlsToSettings(AutoRunSettings&)
 
 void DisableAutorunTab::TranslateTexts()
 {
-    SetDlgItemText(IDC_DISABLE_EVERYTHING, T("Disable Everything and Save"));
-    SetDlgItemText(IDC_LANGUAGE_LABEL, T("Select language:"));
+    SetDlgItemText(IDC_DISABLE_EVERYTHING, T("&Disable Everything and Save"));
+    SetDlgItemText(IDC_LANGUAGE_LABEL, T("Select &language:"));
     SetDlgItemText(IDC_EXPLANATION, T("AutoRun should be completely disabled on your PC so that removable media like USB Sticks or CD/DVD drives cannot execute programs automatically. This will protect your PC against malware (e.g. Conficker worm, Stuxnet etc.) that could infect your computer."));
-    if (const CMorvexDlg* main = MainDialog())
-        SettingsToControls(main->m_settings);
+    if (const PageHost* host = Host())
+        SettingsToControls(host->Settings());
     Invalidate(TRUE);
 }
 
 void DisableAutorunTab::OnLanguageChange()
 {
     LanguageStrings::Instance().SetLanguage(LanguageCodeAt(m_languageCombo.GetCurSel()));
-    if (CMorvexDlg* main = MainDialog())
-        main->UpdateTexts();
+    if (PageHost* host = Host())
+        host->UpdateTexts();
 }
 
 void DisableAutorunTab::OnDisableEverythingAndSave()
@@ -75,9 +78,9 @@ void DisableAutorunTab::OnDisableEverythingAndSave()
     }
     catch (const std::exception& error)
     {
-        MessageBox(ErrorBoxText(error).c_str(), T("Error").c_str(), MB_ICONERROR);
+        ShowErrorBox(m_hWnd, error);
     }
 
-    if (CMorvexDlg* main = MainDialog())
-        main->LoadSettings();
+    if (PageHost* host = Host())
+        host->LoadSettings();
 }

@@ -3,27 +3,6 @@
 #include "TextConvert.h"
 #include "Translate.h"
 
-namespace {
-
-bool AutoRunSettings::* const kSwitches[kSwitchCount] = {
-    &AutoRunSettings::runAutorunInf, &AutoRunSettings::unknownDrives, &AutoRunSettings::removableDrives,
-    &AutoRunSettings::fixedDrives,   &AutoRunSettings::networkDrives, &AutoRunSettings::cdromDrives,
-    &AutoRunSettings::ramDisks,
-};
-
-} // namespace
-
-bool GetSwitch(const AutoRunSettings& settings, int index)
-{
-    return index >= 0 && index < kSwitchCount && settings.*kSwitches[index];
-}
-
-void SetSwitch(AutoRunSettings& settings, int index, bool enabled)
-{
-    if (index >= 0 && index < kSwitchCount)
-        settings.*kSwitches[index] = enabled;
-}
-
 bool AllDriveTypesEnabled(const AutoRunSettings& settings)
 {
     for (int i = 1; i < kSwitchCount; ++i)

@@ -4,18 +4,13 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include <exception>
+#include <string>
 
 #include "AutoRunSettings.h"
 #include "Protection.h"
 
-// The seven switches in the order of the drive-type page's controls: check box 1000 + i and
-// ball 1013 + i show switch i. Index 0 is autorun.inf, 1 to 6 are the drive types.
-const int kSwitchCount = 7;
-bool GetSwitch(const AutoRunSettings& settings, int index);
-void SetSwitch(AutoRunSettings& settings, int index, bool enabled);
+// The drive-type page shows switch i (GetSwitch) in check box 1000 + i and ball 1013 + i.
 
 // "Select all" is ticked when every drive type is enabled; autorun.inf does not count.
 bool AllDriveTypesEnabled(const AutoRunSettings& settings);

@@ -1,6 +1,13 @@
 #include "TabDlgBase.h"
 
-#include "CMorvexDlg.h"
+#include "PageRules.h"
+#include "Translate.h"
+
+void ShowErrorBox(HWND owner, const std::exception& error)
+{
+    MessageBoxW(owner, ErrorBoxText(error).c_str(), T("Error").c_str(), MB_ICONERROR);
+}
+
 
 TabDlgBase::TabDlgBase(UINT templateId, CWnd* parent)
     : CDialog(templateId, parent)
@@ -23,19 +30,19 @@ void TabDlgBase::OnCancel()
         main->SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), reinterpret_cast<LPARAM>(main->GetDlgItem(IDCANCEL)));
 }
 
-CMorvexDlg* TabDlgBase::MainDialog()
+PageHost* TabDlgBase::Host()
 {
-    return dynamic_cast<CMorvexDlg*>(AfxGetMainWnd());
+    return dynamic_cast<PageHost*>(AfxGetMainWnd());
 }
 
-HBRUSH TabDlgBase::BackgroundBrush()
+HBRUSH TabDlgBase::ControlColours(HDC dc)
 {
-    const CMorvexDlg* main = MainDialog();
-    return main != nullptr ? main->m_backgroundBrush.GetSafeHandle() : nullptr;
+    const PageHost* host = Host();
+    return host != nullptr ? host->ControlColours(dc) : nullptr;
 }
 
-HBRUSH TabDlgBase::OnCtlColor(HDC, HWND, UINT)
+HBRUSH TabDlgBase::OnCtlColor(HDC dc, HWND, UINT)
 {
-    const HBRUSH brush = BackgroundBrush();
+    const HBRUSH brush = ControlColours(dc);
     return brush != nullptr ? brush : reinterpret_cast<HBRUSH>(Default());
 }

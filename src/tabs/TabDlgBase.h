@@ -1,9 +1,14 @@
 #pragma once
 
+#include <exception>
+
 #include "Afx.h"
 #include "AutoRunSettings.h"
+#include "PageHost.h"
 
-class CMorvexDlg;
+// The window's one error box: caption "Error" in the current language, the error's text as
+// the policy words it (ours translated), owned by the given window.
+void ShowErrorBox(HWND owner, const std::exception& error);
 
 // A page of the main window's tab control: a modeless child dialog through which the main
 // dialog shows the policy, collects it back and re-translates the page.
@@ -23,13 +28,14 @@ public:
     void OnOK() override;
     void OnCancel() override;
 
-    // The main window's white background, for every colour request of the tab control and
-    // its pages; null before the main window has made it.
-    static HBRUSH BackgroundBrush();
+    // The main window's background (white, or the high-contrast scheme's) for every colour
+    // request of the tab control and its pages, having set the text colours on dc; null
+    // before the main window exists.
+    static HBRUSH ControlColours(HDC dc);
 
 protected:
-    // The main window, which owns the policy shown on every page; null before it exists.
-    static CMorvexDlg* MainDialog();
+    // The window that holds the pages and owns the policy they show; null before it exists.
+    static PageHost* Host();
     // Every page's colour handler (each page lists it in its own message map).
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
 };

@@ -10,16 +10,6 @@ namespace {
 constexpr bool T = true;
 constexpr bool F = false;
 
-const std::vector<RegSetting> kTypical = {
-    {HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoDriveTypeAutoRun", Dword(0x91)},
-    {HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoDriveAutoRun", Dword(0x14)},
-};
-const std::vector<RegSetting> kAllOff = {
-    {HKEY_LOCAL_MACHINE, kIniMappingKey, L"", String(kDoesNotExist)},
-    {HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoDriveTypeAutoRun", Dword(0xFF)},
-    {HKEY_LOCAL_MACHINE, kCdromKey, L"AutoRun", Dword(0)},
-};
-
 enum class Edit { None, ClickCheckBox, TypeLetters };
 
 struct SaveCase

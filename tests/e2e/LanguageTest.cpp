@@ -21,37 +21,49 @@ const TextPlace kTexts[] = {
     {-1, 0, "Morvex by Kestrune"},
     {-1, IDOK, "&Save"},
     {-1, IDCANCEL, "&Cancel"},
-    {kOverviewPage, IDC_DISABLE_EVERYTHING, "Disable Everything and Save"},
-    {kOverviewPage, IDC_LANGUAGE_LABEL, "Select language:"},
+    {kOverviewPage, IDC_DISABLE_EVERYTHING, "&Disable Everything and Save"},
+    {kOverviewPage, IDC_LANGUAGE_LABEL, "Select &language:"},
     {kOverviewPage, IDC_EXPLANATION,
      "AutoRun should be completely disabled on your PC so that removable media like USB Sticks or CD/DVD drives "
      "cannot execute programs automatically. This will protect your PC against malware (e.g. Conficker worm, "
      "Stuxnet etc.) that could infect your computer."},
     {kOverviewPage, IDC_STATUS_TEXT, kStatusKey},
-    {kDriveTypePage, IDC_RUN_AUTORUN_INF, "Automatically run autorun.inf files"},
-    {kDriveTypePage, IDC_DRIVE_TYPE_GROUP, "Autorun status on a drive type basis"},
-    {kDriveTypePage, IDC_UNKNOWN_DRIVES, "Enabled for unknown drives"},
-    {kDriveTypePage, IDC_REMOVABLE_DRIVES, "Enabled for removable drives"},
-    {kDriveTypePage, IDC_FIXED_DRIVES, "Enabled for fixed drives"},
-    {kDriveTypePage, IDC_NETWORK_DRIVES, "Enabled for network drives"},
-    {kDriveTypePage, IDC_CDROM_DRIVES, "Enabled for CD/DVD-ROM/Blu-ray drives"},
-    {kDriveTypePage, IDC_RAM_DISKS, "Enabled for RAM disks"},
-    {kDriveTypePage, IDC_SELECT_ALL, "Select all"},
-    {kDriveLetterPage, IDC_DRIVE_LETTER_GROUP, "Disable autorun on specific drive letters"},
-    {kDriveLetterPage, IDC_DRIVE_LETTER_LABEL, "Additionally auto-run is disabled on the following drive letters:"},
+    {kDriveTypePage, IDC_RUN_AUTORUN_INF, "Automatically run &autorun.inf files"},
+    {kDriveTypePage, IDC_DRIVE_TYPE_GROUP, "Autorun status on a drive &type basis"},
+    {kDriveTypePage, IDC_UNKNOWN_DRIVES, "Enabled for &unknown drives"},
+    {kDriveTypePage, IDC_REMOVABLE_DRIVES, "Enabled for &removable drives"},
+    {kDriveTypePage, IDC_FIXED_DRIVES, "Enabled for &fixed drives"},
+    {kDriveTypePage, IDC_NETWORK_DRIVES, "Enabled for &network drives"},
+    {kDriveTypePage, IDC_CDROM_DRIVES, "Enabled for C&D/DVD-ROM/Blu-ray drives"},
+    {kDriveTypePage, IDC_RAM_DISKS, "Enabled for RA&M disks"},
+    {kDriveTypePage, IDC_SELECT_ALL, "Select a&ll"},
+    {kDriveLetterPage, IDC_DRIVE_LETTER_GROUP, "Disable autorun on specific drive le&tters"},
+    {kDriveLetterPage, IDC_DRIVE_LETTER_LABEL, "&Additionally auto-run is disabled on the following drive letters:"},
 };
 const char* const kTabKeys[] = {"Disable AutoRun", "by Drive Type", "by Drive Letter"};
 
-struct LanguageCase
+// The texts above that name no control and so carry no access key: the title, the
+// explanation and the status line.
+bool NamesAControl(const TextPlace& place)
 {
-    int index;
-    const char* code;
-};
+    return place.id != 0 && place.id != IDC_EXPLANATION && place.id != IDC_STATUS_TEXT;
+}
 
-// Names the case in test listings.
-std::ostream& operator<<(std::ostream& out, const LanguageCase& c)
+// The access key of a control text: the character after a single '&', in lower case; 0 when
+// there is none.
+wchar_t AccessKeyOf(const std::wstring& text)
 {
-    return out << c.code;
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != L'&')
+            continue;
+        if (text[i + 1] != L'&') {
+            wchar_t key[2] = {text[i + 1], 0};
+            CharLowerW(key);
+            return key[0];
+        }
+        ++i;
+    }
+    return 0;
 }
 
 class Language : public MorvexTest, public ::testing::WithParamInterface<LanguageCase>
@@ -78,6 +90,27 @@ protected:
         SelectComboItem(PageItem(kOverviewPage, IDC_LANGUAGE), index);
         EXPECT_TRUE(WaitUntil([&] { return Utf8(TextOf(main)) == title; })) << "title " << title;
         Sync(main);
+    }
+
+    // Every label, check box and button of the main window and of each page has an access key
+    // as the window shows it, none used twice in the main window with one page.
+    void ExpectAccessKeys(const char* code)
+    {
+        for (int page = 0; page < kPageCount; ++page) {
+            std::map<wchar_t, std::string> used;
+            for (const auto& place : kTexts) {
+                if ((place.page != -1 && place.page != page) || !NamesAControl(place))
+                    continue;
+                const std::wstring text = TextOf(Place(place));
+                const wchar_t key = AccessKeyOf(text);
+                EXPECT_NE(0, key) << code << ": no access key in \"" << Utf8(text) << "\"";
+                if (key == 0)
+                    continue;
+                const auto [it, added] = used.emplace(key, Utf8(text));
+                EXPECT_TRUE(added) << code << ", page " << page << ": \"" << Utf8(text) << "\" and \"" << it->second
+                                   << "\" share their access key";
+            }
+        }
     }
 
     HWND OpenAboutBox()
@@ -153,10 +186,31 @@ TEST_P(Language, EveryTextChangesAtOnceAndNothingIsReadOrWritten)
     CancelAndExpectExit();
 }
 
+class AccessKeys : public Language
+{
+};
+
+TEST_P(AccessKeys, EveryControlHasOneUniqueInItsPageAndTheAboutEntryKeepsOne)
+{
+    const LanguageCase& c = GetParam();
+    const auto strings = LanguageFile(c.code);
+    ASSERT_TRUE(Launch());
+    if (c.index != 0)
+        Choose(c.index, Translated(strings, "Morvex by Kestrune"));
+    ExpectAccessKeys(c.code);
+    // The system menu lives in the program's process, out of the driver's reach: its about
+    // entry is checked in the catalogue it is relabelled from.
+    const std::wstring about = Wide(Translated(strings, "&About Morvex..."));
+    EXPECT_NE(0, AccessKeyOf(about)) << c.code << ": \"" << Utf8(about) << "\"";
+    CancelAndExpectExit();
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, AccessKeys,
+                         ::testing::Values(LanguageCase{0, "en"}, LanguageCase{1, "de"}, LanguageCase{2, "fr"}),
+                         LanguageCaseName);
+
 INSTANTIATE_TEST_SUITE_P(Files, Language, ::testing::Values(LanguageCase{1, "de"}, LanguageCase{2, "fr"}),
-                         [](const ::testing::TestParamInfo<LanguageCase>& info) {
-                             return std::string(info.param.code);
-                         });
+                         LanguageCaseName);
 
 } // namespace
 } // namespace e2e

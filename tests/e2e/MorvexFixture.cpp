@@ -1,5 +1,6 @@
 #include "MorvexFixture.h"
 
+#include "TextConvert.h"
 #include "resource.h"
 
 #include <sstream>
@@ -60,24 +61,12 @@ std::map<std::string, std::string> LanguageFile(const char* code)
 
 std::wstring Wide(const std::string& utf8)
 {
-    if (utf8.empty())
-        return std::wstring();
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
-    return wide;
+    return morvex::Utf8ToWide(utf8);
 }
 
 std::string Utf8(const std::wstring& wide)
 {
-    if (wide.empty())
-        return std::string();
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(), length, nullptr,
-                        nullptr);
-    return narrow;
+    return morvex::WideToUtf8(wide);
 }
 
 bool Screen::operator==(const Screen& other) const
@@ -137,18 +126,37 @@ DWORD DriveTypeBits(const std::array<bool, 7>& fields)
 
 std::vector<std::pair<std::string, std::string>> PolicyComparison(const std::array<bool, 7>& fields, DWORD letterMask)
 {
-    const auto dword = [](DWORD value) { return Describe(Dword(value)); };
-    const std::string mapping = fields[0] ? Describe(std::nullopt) : Describe(String(kDoesNotExist));
-    return {
-        {mapping, Describe(ReadValue(HKEY_LOCAL_MACHINE, kIniMappingKey, L""))},
-        {dword(DriveTypeBits(fields)), Describe(ReadValue(HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoDriveTypeAutoRun"))},
-        {dword(DriveTypeBits(fields)), Describe(ReadValue(HKEY_CURRENT_USER, kExplorerPolicyKey, L"NoDriveTypeAutoRun"))},
-        {dword(fields[5] ? 1 : 0), Describe(ReadValue(HKEY_LOCAL_MACHINE, kCdromKey, L"AutoRun"))},
-        {dword(letterMask), Describe(ReadValue(HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoDriveAutoRun"))},
-        {dword(letterMask), Describe(ReadValue(HKEY_CURRENT_USER, kExplorerPolicyKey, L"NoDriveAutoRun"))},
-    };
+    const auto expected = SavedValues(fields, letterMask);
+    std::vector<std::pair<std::string, std::string>> comparison;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const ValueName& name = PolicyValues()[i];
+        comparison.emplace_back(Describe(expected[i]), Describe(ReadValue(name.root, name.key, name.name)));
+    }
+    return comparison;
 }
 } // namespace
+
+const std::vector<RegSetting> kTypical = {
+    {HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoDriveTypeAutoRun", Dword(0x91)},
+    {HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoDriveAutoRun", Dword(0x14)},
+};
+const std::vector<RegSetting> kAllOff = {
+    {HKEY_LOCAL_MACHINE, kIniMappingKey, L"", String(kDoesNotExist)},
+    {HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoDriveTypeAutoRun", Dword(0xFF)},
+    {HKEY_LOCAL_MACHINE, kCdromKey, L"AutoRun", Dword(0)},
+};
+
+std::vector<std::optional<RegValue>> SavedValues(const std::array<bool, 7>& fields, DWORD letterMask)
+{
+    const std::optional<RegValue> mapping =
+        fields[0] ? std::nullopt : std::optional<RegValue>(String(kDoesNotExist));
+    return {mapping,
+            Dword(DriveTypeBits(fields)),
+            Dword(DriveTypeBits(fields)),
+            Dword(fields[5] ? 1 : 0),
+            Dword(letterMask),
+            Dword(letterMask)};
+}
 
 bool PolicyWritten(const std::array<bool, 7>& fields, DWORD letterMask)
 {

@@ -25,6 +25,22 @@ std::map<std::string, std::string> LanguageFile(const char* code);
 std::wstring Wide(const std::string& utf8);
 std::string Utf8(const std::wstring& wide);
 
+// A language of the selector: its place in the list and its code.
+struct LanguageCase
+{
+    int index;
+    const char* code;
+};
+// Names the case in test listings.
+inline std::ostream& operator<<(std::ostream& out, const LanguageCase& c)
+{
+    return out << c.code;
+}
+inline std::string LanguageCaseName(const ::testing::TestParamInfo<LanguageCase>& info)
+{
+    return info.param.code;
+}
+
 enum Page { kOverviewPage = 0, kDriveTypePage = 1, kDriveLetterPage = 2, kPageCount = 3 };
 
 // One registry value of a starting state.
@@ -36,6 +52,10 @@ struct RegSetting
     RegValue value;
 };
 void Apply(const std::vector<RegSetting>& settings);
+
+// Start states shared by the window and the command-line tests.
+extern const std::vector<RegSetting> kTypical; // NoDriveTypeAutoRun 0x91 and letters C,E in HKLM
+extern const std::vector<RegSetting> kAllOff;  // everything off, no letters
 
 // What the pages show about the policy.
 struct Screen
@@ -53,6 +73,9 @@ std::ostream& operator<<(std::ostream& out, const Screen& screen);
 // The expected screen for a policy: field order runAutorunInf, unknown, removable, fixed,
 // network, CD-ROM, RAM disks.
 Screen ExpectedScreen(const std::array<bool, 7>& fields, const std::string& letters);
+
+// The six values (in PolicyValues() order) that Save writes for a policy.
+std::vector<std::optional<RegValue>> SavedValues(const std::array<bool, 7>& fields, DWORD letterMask);
 
 // The values Save writes for a policy: checks all six values in the 64-bit view.
 void ExpectPolicyWritten(const std::array<bool, 7>& fields, DWORD letterMask);

@@ -118,17 +118,22 @@ Process::~Process()
     Kill();
 }
 
-bool Process::Start(const std::wstring& exe, const std::wstring& outputFile, const std::wstring& arguments)
+bool Process::Start(const std::wstring& exe, const std::wstring& outputFile, const std::wstring& arguments,
+                    const std::wstring& errorFile)
 {
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE output = CreateFileW(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const auto create = [&](const std::wstring& file) {
+        return CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    HANDLE output = create(outputFile);
+    HANDLE error = errorFile.empty() ? output : create(errorFile);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nullptr;
     startup.hStdOutput = output;
-    startup.hStdError = output;
+    startup.hStdError = error;
     std::wstring commandLine = L"\"" + exe + L"\"";
     if (!arguments.empty())
         commandLine += L" " + arguments;
@@ -137,6 +142,8 @@ bool Process::Start(const std::wstring& exe, const std::wstring& outputFile, con
                                         folder.empty() ? nullptr : folder.c_str(), &startup, &info);
     if (output != INVALID_HANDLE_VALUE)
         CloseHandle(output);
+    if (error != output && error != INVALID_HANDLE_VALUE)
+        CloseHandle(error);
     if (!started)
         info = PROCESS_INFORMATION{};
     return started != FALSE;
@@ -328,6 +335,33 @@ void PressKey(HWND window, UINT virtualKey)
     const UINT scan = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
     PostMessageW(window, WM_KEYDOWN, virtualKey, static_cast<LPARAM>(1 | (scan << 16)));
     PostMessageW(window, WM_KEYUP, virtualKey, static_cast<LPARAM>(1 | (scan << 16) | (3u << 30)));
+}
+
+bool PressKeys(HWND foreground, std::initializer_list<WORD> keys)
+{
+    if (GetForegroundWindow() != foreground) {
+        SetForegroundWindow(foreground);
+        WaitUntil([&] { return GetForegroundWindow() == foreground; }, milliseconds(2000));
+    }
+    std::vector<INPUT> inputs;
+    for (const WORD key : keys) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = key;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+        inputs.push_back(input);
+    }
+    for (auto key = keys.end(); key != keys.begin();) {
+        --key;
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = *key;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(*key, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    return sent == inputs.size();
 }
 
 void FocusControl(HWND dialog, HWND control)

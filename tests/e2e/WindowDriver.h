@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -38,9 +39,10 @@ public:
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
-    // Starts exe in its own folder with stdout and stderr going to outputFile; arguments,
-    // if any, follow the quoted exe on the command line.
-    bool Start(const std::wstring& exe, const std::wstring& outputFile, const std::wstring& arguments = L"");
+    // Starts exe in its own folder with stdout and stderr going to outputFile (stderr to
+    // errorFile when one is given); arguments, if any, follow the quoted exe on the command line.
+    bool Start(const std::wstring& exe, const std::wstring& outputFile, const std::wstring& arguments = L"",
+               const std::wstring& errorFile = L"");
     DWORD Id() const { return info.dwProcessId; }
     bool Running() const;
     // The exit code once the process has ended within the timeout; STILL_ACTIVE otherwise.
@@ -85,6 +87,10 @@ void TypeText(HWND window, const std::wstring& text); // posted WM_CHAR per char
 // Chooses a combo item as the user would: selection, then the notification to its parent.
 void SelectComboItem(HWND combo, int index);
 void PressKey(HWND window, UINT virtualKey); // posted key down and key up
+// Real key presses through the system's input (SendInput), as a user's: the window is
+// brought to the front first, the keys are pressed in order and released in reverse order
+// (PressKeys(w, {VK_CONTROL, VK_TAB}) is Ctrl+Tab). false when the input was not taken.
+bool PressKeys(HWND foreground, std::initializer_list<WORD> keys);
 // Moves the keyboard focus to a control of a dialog (the dialog's own WM_NEXTDLGCTL).
 void FocusControl(HWND dialog, HWND control);
 HWND FocusedWindow(DWORD threadId);

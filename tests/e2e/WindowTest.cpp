@@ -86,7 +86,7 @@ TEST_F(MorvexTest, WindowButtonsAndTabsCarryTheirEnglishTexts)
     EXPECT_EQ(L"Disable AutoRun", TabItemText(tabs, 0));
     EXPECT_EQ(L"by Drive Type", TabItemText(tabs, 1));
     EXPECT_EQ(L"by Drive Letter", TabItemText(tabs, 2));
-    EXPECT_EQ(L"Disable Everything and Save", TextOf(PageItem(kOverviewPage, IDC_DISABLE_EVERYTHING)));
+    EXPECT_EQ(L"&Disable Everything and Save", TextOf(PageItem(kOverviewPage, IDC_DISABLE_EVERYTHING)));
     const std::vector<std::wstring> languages = {L"English", L"Deutsch", L"Francais"};
     EXPECT_EQ(languages, ComboItems(PageItem(kOverviewPage, IDC_LANGUAGE)));
     EXPECT_EQ(0, ComboSelection(PageItem(kOverviewPage, IDC_LANGUAGE)));
@@ -157,6 +157,34 @@ TEST_F(MorvexTest, ReturnsToTheFirstPage)
     CancelAndExpectExit();
 }
 
+RECT WindowRect(HWND window)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+// The window's centre is within a pixel of the area's.
+bool CentredOver(HWND window, const RECT& area)
+{
+    const RECT rect = WindowRect(window);
+    return std::abs((rect.left + rect.right) - (area.left + area.right)) <= 2 &&
+           std::abs((rect.top + rect.bottom) - (area.top + area.bottom)) <= 2;
+}
+
+TEST_F(MorvexTest, OpensCentredOnTheWorkAreaOfItsMonitor)
+{
+    ASSERT_TRUE(Launch());
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromWindow(main, MONITOR_DEFAULTTONEAREST), &monitor));
+    const RECT rect = WindowRect(main);
+    EXPECT_TRUE(CentredOver(main, monitor.rcWork))
+        << "window at " << rect.left << "," << rect.top << "-" << rect.right << "," << rect.bottom << ", work area "
+        << monitor.rcWork.right << "x" << monitor.rcWork.bottom;
+    CancelAndExpectExit();
+}
+
 HWND FindAboutBox(DWORD processId)
 {
     for (HWND window : TopLevelDialogs(processId))
@@ -176,6 +204,7 @@ TEST_F(MorvexTest, SystemMenuOpensTheAboutBox)
     EXPECT_EQ(L"Morvex Version " MORVEX_VERSION_TEXT, TextOf(Item(about, IDC_VERSION_LINE)));
     EXPECT_FALSE(TextOf(Item(about, IDC_COPYRIGHT_LINE)).empty());
     EXPECT_EQ(main, GetWindow(about, GW_OWNER));
+    EXPECT_TRUE(CentredOver(about, WindowRect(main))) << "the about box is not centred over the main window";
 
     Click(Item(about, IDOK));
     EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }));

@@ -7,6 +7,9 @@
 //   morvex_remote boxes                    print the open message boxes and answer them
 //   morvex_remote rect                     print the window's place as WxH+X+Y
 //   morvex_remote close                    press Cancel and wait until the window is gone
+//   morvex_remote desktop-size WxH         the size of that desktop (1024x768 unless set)
+//   morvex_remote dpi N                    set the screen's DPI (Wine's LogPixels) for the next
+//                                          Wine server; 0 removes the setting (96 DPI)
 #include "WindowDriver.h"
 
 #include "resource.h"
@@ -108,6 +111,40 @@ int Fail(const char* message)
     return 1;
 }
 
+int DesktopSize(const std::string& size)
+{
+    HKEY desktops = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &desktops, nullptr) != ERROR_SUCCESS)
+        return Fail("cannot open the desktops key");
+    const std::wstring value(size.begin(), size.end());
+    const LONG status = RegSetValueExW(desktops, L"MorvexTest", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                       static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(desktops);
+    return status == ERROR_SUCCESS ? 0 : Fail("cannot write the desktop size");
+}
+
+// Wine takes the DPI of its screen from this value when its server starts.
+int SetDpi(int dpi)
+{
+    HKEY desktop = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &desktop,
+                        nullptr) != ERROR_SUCCESS)
+        return Fail("cannot open Control Panel\\Desktop");
+    LONG status = ERROR_SUCCESS;
+    if (dpi == 0) {
+        status = RegDeleteValueW(desktop, L"LogPixels");
+        if (status == ERROR_FILE_NOT_FOUND)
+            status = ERROR_SUCCESS;
+    } else {
+        const DWORD value = static_cast<DWORD>(dpi);
+        status = RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                                sizeof(value));
+    }
+    RegCloseKey(desktop);
+    return status == ERROR_SUCCESS ? 0 : Fail("cannot write LogPixels");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -118,6 +155,10 @@ int main(int argc, char** argv)
     if (command == "desktop" && argc >= 3)
         return Desktop(std::string(argv[2]) == "on", argc - 3, argv + 3);
 
+    if (command == "desktop-size" && argc >= 3)
+        return DesktopSize(argv[2]);
+    if (command == "dpi" && argc >= 3)
+        return SetDpi(atoi(argv[2]));
     if (command == "wait") {
         const int seconds = argc >= 3 ? atoi(argv[2]) : 60;
         return WaitUntil([] { return MorvexWindow() != nullptr; }, milliseconds(seconds * 1000)) ? 0

@@ -132,4 +132,41 @@ TEST(Framework, PicturesOfTheCallerStayValidWhileTheyAreSwapped)
     DeleteObject(green);
 }
 
+BITMAP Header(HBITMAP bitmap)
+{
+    BITMAP info = {};
+    GetObjectW(bitmap, sizeof(info), &info);
+    return info;
+}
+
+// A picture control keeps its size and shows the caller's 4 x 4 bitmap scaled to it, again
+// when it is resized; at its own size the caller's bitmap is shown as it is.
+TEST(Framework, PicturesFillTheirControlWhenItIsLargerOrResized)
+{
+    const HWND hwnd = MakeStatic(SS_BITMAP | SS_CENTERIMAGE);
+    ASSERT_NE(nullptr, hwnd);
+    ASSERT_TRUE(SetWindowPos(hwnd, nullptr, 0, 0, 12, 12, SWP_NOMOVE | SWP_NOZORDER));
+    CStatic picture;
+    ASSERT_TRUE(picture.SubclassWindow(hwnd));
+    const HBITMAP source = MakeAlphaBitmap(0xFF);
+    ASSERT_NE(nullptr, source);
+
+    picture.SetBitmap(source);
+    EXPECT_EQ(12, Header(picture.GetBitmap()).bmWidth);
+    EXPECT_EQ(12, Header(picture.GetBitmap()).bmHeight);
+    RECT client = {};
+    GetClientRect(hwnd, &client);
+    EXPECT_EQ(12, client.right) << "the control took the bitmap's size";
+
+    ASSERT_TRUE(SetWindowPos(hwnd, nullptr, 0, 0, 8, 10, SWP_NOMOVE | SWP_NOZORDER));
+    EXPECT_EQ(8, Header(picture.GetBitmap()).bmWidth);
+    EXPECT_EQ(8, Header(picture.GetBitmap()).bmHeight);
+
+    ASSERT_TRUE(SetWindowPos(hwnd, nullptr, 0, 0, 4, 4, SWP_NOMOVE | SWP_NOZORDER));
+    EXPECT_EQ(4, Header(picture.GetBitmap()).bmWidth);
+    EXPECT_TRUE(IsBitmap(source));
+    DestroyWindow(hwnd);
+    DeleteObject(source);
+}
+
 } // namespace

@@ -184,9 +184,11 @@ std::wstring Ordinal(int id) { return L"#" + std::to_wstring(id); }
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kText = kChild | WS_GROUP | SS_LEFT;
 constexpr DWORD kCheck = kChild | WS_TABSTOP | BS_AUTOCHECKBOX;
-constexpr DWORD kBall = kChild | SS_BITMAP;
-constexpr DWORD kLink = kChild | SS_BITMAP | SS_NOTIFY;
-constexpr DWORD kPage = WS_CHILD | DS_SETFONT | DS_FIXEDSYS;
+// Pictures keep their control's size, whatever the size of their bitmap.
+constexpr DWORD kBall = kChild | SS_BITMAP | SS_CENTERIMAGE;
+constexpr DWORD kLink = kChild | SS_BITMAP | SS_CENTERIMAGE | SS_NOTIFY;
+// Pages take part in the main window's keyboard handling.
+constexpr DWORD kPage = WS_CHILD | DS_SETFONT | DS_FIXEDSYS | DS_CONTROL;
 
 const std::wstring kExplanation =
     L"AutoRun should be completely disabled on your PC so that removable media like USB Sticks or "
@@ -219,7 +221,8 @@ std::vector<TemplateCase> TemplateCases()
               {L"Static", Ordinal(IDB_TOP_BANNER_EN), IDC_TOP_BANNER, kLink, 0, 0, 0, 333, 62},
               {L"Button", L"&Save", IDOK, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 111, 237, 103, 16},
               {L"Button", L"&Cancel", IDCANCEL, kChild | WS_TABSTOP | BS_PUSHBUTTON, 0, 217, 236, 103, 16},
-              {L"SysTabControl32", L"", IDC_TABS, kChild | TCS_BUTTONS, WS_EX_TRANSPARENT, 0, 63, 333, 171},
+              {L"SysTabControl32", L"", IDC_TABS, kChild | TCS_BUTTONS, WS_EX_TRANSPARENT | WS_EX_CONTROLPARENT, 0, 63,
+               333, 171},
               {L"Static", Ordinal(IDB_RESOURCES), IDC_RESOURCES_ICON, kLink, 0, 310, 262, 13, 12},
               {L"Static", Ordinal(IDB_BOTTOM_BANNER_EN), IDC_BOTTOM_BANNER, kLink, 0, 7, 253, 153, 25},
           }}},
@@ -398,6 +401,39 @@ TEST_F(MorvexResources, AlphaPicturesArePremultipliedAndTransparentOutside)
     }
 }
 
+// The balls tell the state by their shape too: the white marks on them (a cross and a tick)
+// cover different pixels, so that they differ without their colours.
+TEST_F(MorvexResources, BallsDifferInShapeAsWellAsColour)
+{
+    auto whiteMarks = [&](int id) {
+        const std::vector<BYTE> bytes = Bytes(RT_BITMAP, id);
+        std::vector<bool> mark;
+        if (bytes.size() < sizeof(BITMAPINFOHEADER))
+            return mark;
+        BITMAPINFOHEADER header;
+        std::memcpy(&header, bytes.data(), sizeof header);
+        const size_t count = static_cast<size_t>(header.biWidth) * static_cast<size_t>(std::abs(header.biHeight));
+        for (size_t i = 0; i < count && header.biSize + i * 4 + 3 < bytes.size(); ++i)
+        {
+            const BYTE* p = bytes.data() + header.biSize + i * 4;
+            mark.push_back(p[3] > 200 && p[0] > 190 && p[1] > 190 && p[2] > 190);
+        }
+        return mark;
+    };
+    const std::vector<bool> cross = whiteMarks(IDB_RED_BALL);
+    const std::vector<bool> tick = whiteMarks(IDB_GREEN_BALL);
+    ASSERT_EQ(cross.size(), tick.size());
+    int onEither = 0;
+    int differ = 0;
+    for (size_t i = 0; i < cross.size(); ++i)
+    {
+        onEither += (cross[i] || tick[i]) ? 1 : 0;
+        differ += cross[i] != tick[i] ? 1 : 0;
+    }
+    EXPECT_GE(onEither, 20) << "the balls carry no white mark";
+    EXPECT_GE(differ * 2, onEither) << "the marks cover mostly the same pixels";
+}
+
 TEST_F(MorvexResources, IconGroupHoldsThirteenImages)
 {
     const std::vector<BYTE> group = Bytes(RT_GROUP_ICON, IDR_MAINFRAME);
@@ -471,19 +507,66 @@ TEST_F(MorvexResources, VersionBlock)
     }
 }
 
-TEST_F(MorvexResources, ManifestAsksForAdministratorAndCommonControls6)
+TEST_F(MorvexResources, ManifestAsksForAdministratorCommonControls6AndPerMonitorDpi)
 {
     const std::vector<BYTE> bytes = Bytes(RT_MANIFEST, 1, kUsEnglish);
     ASSERT_FALSE(bytes.empty());
     const std::string manifest(bytes.begin(), bytes.end());
     for (const char* part : {"level=\"requireAdministrator\"", "name=\"Microsoft.Windows.Common-Controls\"",
                              "version=\"6.0.0.0\"", "publicKeyToken=\"6595b64144ccf1df\"",
-                             "version=\"1.0.0.0\" processorArchitecture="})
+                             "version=\"1.0.0.0\" processorArchitecture=",
+                             "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, "
+                             "PerMonitor</dpiAwareness>",
+                             "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">true/pm</dpiAware>"})
         EXPECT_NE(manifest.find(part), std::string::npos) << part;
     // The product names x86; a 64-bit build names no processor, since the x86 controls
     // cannot load into a 64-bit process.
     const char* architecture = sizeof(void*) == 4 ? "processorArchitecture=\"x86\"" : "processorArchitecture=\"*\"";
     EXPECT_NE(manifest.find(architecture), std::string::npos) << architecture;
+}
+
+// MorvexCtl.exe carries the same version, and asks for administrator rights too.
+TEST(MorvexCtlResources, SameVersionAsMorvexAndAdministratorManifest)
+{
+    const wchar_t* const ctlPath = L"" MORVEX_CTL_EXE_PATH;
+    const auto versionBlock = [](const wchar_t* path) {
+        DWORD ignored = 0;
+        std::vector<BYTE> block(GetFileVersionInfoSizeW(path, &ignored));
+        if (block.empty() || !GetFileVersionInfoW(path, 0, static_cast<DWORD>(block.size()), block.data()))
+            block.clear();
+        return block;
+    };
+    const std::vector<BYTE> morvex = versionBlock(kExePath);
+    const std::vector<BYTE> ctl = versionBlock(ctlPath);
+    ASSERT_FALSE(morvex.empty());
+    ASSERT_FALSE(ctl.empty());
+    VS_FIXEDFILEINFO* morvexFixed = nullptr;
+    VS_FIXEDFILEINFO* ctlFixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(morvex.data(), L"\\", reinterpret_cast<void**>(&morvexFixed), &length));
+    ASSERT_TRUE(VerQueryValueW(ctl.data(), L"\\", reinterpret_cast<void**>(&ctlFixed), &length));
+    EXPECT_EQ(morvexFixed->dwFileVersionMS, ctlFixed->dwFileVersionMS);
+    EXPECT_EQ(morvexFixed->dwFileVersionLS, ctlFixed->dwFileVersionLS);
+    EXPECT_EQ(morvexFixed->dwProductVersionMS, ctlFixed->dwProductVersionMS);
+    EXPECT_EQ(morvexFixed->dwProductVersionLS, ctlFixed->dwProductVersionLS);
+    for (const wchar_t* name : {L"FileVersion", L"ProductVersion", L"ProductName", L"CompanyName"})
+    {
+        const std::wstring path = std::wstring(L"\\StringFileInfo\\080904b0\\") + name;
+        wchar_t* morvexValue = nullptr;
+        wchar_t* ctlValue = nullptr;
+        ASSERT_TRUE(VerQueryValueW(morvex.data(), path.c_str(), reinterpret_cast<void**>(&morvexValue), &length));
+        ASSERT_TRUE(VerQueryValueW(ctl.data(), path.c_str(), reinterpret_cast<void**>(&ctlValue), &length)) << name;
+        EXPECT_STREQ(morvexValue, ctlValue) << name;
+    }
+
+    const HMODULE module = LoadLibraryExW(ctlPath, nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    ASSERT_NE(module, nullptr);
+    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
+    const HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+    ASSERT_NE(loaded, nullptr);
+    const std::string manifest(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found));
+    EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos) << manifest;
+    FreeLibrary(module);
 }
 
 BOOL CALLBACK CollectLanguage(HMODULE, LPCWSTR type, LPCWSTR name, WORD language, LONG_PTR param)

@@ -1,0 +1,12 @@
+#pragma once
+// A registry file of the writes a Save would make, in the form Windows' registry editor
+// exports: "Windows Registry Editor Version 5.00", one section per key, CR LF line ends.
+
+#include <string>
+#include <vector>
+
+#include "AutoRunSettings.h"
+
+std::wstring RegistryFileText(const std::vector<PlannedWrite>& writes);
+// The file's bytes: UTF-16LE with its byte-order mark, as the registry editor writes them.
+std::string RegistryFileBytes(const std::wstring& text);

@@ -1,0 +1,276 @@
+#include "StatusReport.h"
+
+#include <windows.h>
+
+#include <exception>
+
+#include "OptionsStore.h"
+#include "PageRules.h"
+#include "TextConvert.h"
+#include "LanguageStrings.h"
+
+namespace {
+
+const wchar_t kAutoplayPolicyKey[] = L"SOFTWARE\\Policies\\Microsoft\\Windows\\Explorer";
+
+// The names of the six values in the "registry" object, under their hive.
+const char* JsonName(PolicyValue value)
+{
+    switch (value)
+    {
+    case PolicyValue::IniFileMapping:
+        return "IniFileMapping";
+    case PolicyValue::MachineDriveTypes:
+    case PolicyValue::UserDriveTypes:
+        return "NoDriveTypeAutoRun";
+    case PolicyValue::CdromAutoRun:
+        return "CdromAutoRun";
+    case PolicyValue::MachineDriveLetters:
+    case PolicyValue::UserDriveLetters:
+        return "NoDriveAutoRun";
+    }
+    return "";
+}
+
+std::string JsonValue(const StoredValue& stored)
+{
+    switch (stored.state)
+    {
+    case StoredValue::State::Number:
+        return std::to_string(stored.number);
+    case StoredValue::State::Text:
+        return JsonString(morvex::WideToUtf8(stored.text));
+    case StoredValue::State::Absent:
+    case StoredValue::State::Unreadable:
+        break;
+    }
+    return "null";
+}
+
+// A label as a line of text: the access-key marks of a window label mean nothing here.
+std::string WithoutAccessKey(const std::string& label)
+{
+    std::string text;
+    for (size_t i = 0; i < label.size(); ++i)
+    {
+        if (label[i] == '&' && i + 1 < label.size())
+            ++i;
+        text += label[i];
+    }
+    return text;
+}
+
+// Where a switch's line comes from: the drive-type page's own labels.
+std::string SwitchLabel(int index)
+{
+    LanguageStrings& strings = LanguageStrings::Instance();
+    switch (index)
+    {
+    case 0:
+        return WithoutAccessKey(strings.Translate("Automatically run &autorun.inf files"));
+    case 1:
+        return WithoutAccessKey(strings.Translate("Enabled for &unknown drives"));
+    case 2:
+        return WithoutAccessKey(strings.Translate("Enabled for &removable drives"));
+    case 3:
+        return WithoutAccessKey(strings.Translate("Enabled for &fixed drives"));
+    case 4:
+        return WithoutAccessKey(strings.Translate("Enabled for &network drives"));
+    case 5:
+        return WithoutAccessKey(strings.Translate("Enabled for C&D/DVD-ROM/Blu-ray drives"));
+    default:
+        return WithoutAccessKey(strings.Translate("Enabled for RA&M disks"));
+    }
+}
+
+// The field names of AutoRunSettings, in the order of GetSwitch.
+const char* const kSwitchFields[kSwitchCount] = {
+    "runAutorunInf", "unknownDrives", "removableDrives", "fixedDrives", "networkDrives", "cdromDrives", "ramDisks",
+};
+
+const char* StatusName(ProtectionState state)
+{
+    switch (state)
+    {
+    case ProtectionState::Safe:
+        return "safe";
+    case ProtectionState::NotCompletelySafe:
+        return "partial";
+    case ProtectionState::NotControlled:
+        return "unsafe";
+    case ProtectionState::Unreadable:
+        break;
+    }
+    return "unreadable";
+}
+
+StoredValue ReadDword(const wchar_t* keyPath, const wchar_t* valueName)
+{
+    StoredValue stored;
+    try
+    {
+        OptionsStore store;
+        DWORD number = 0;
+        if (store.GetDword(HKEY_LOCAL_MACHINE, keyPath, valueName, number, 0))
+        {
+            stored.state = StoredValue::State::Number;
+            stored.number = number;
+        }
+    }
+    catch (const std::exception&)
+    {
+        stored.state = StoredValue::State::Unreadable;
+    }
+    return stored;
+}
+
+bool IsNumber(const StoredValue& stored, std::uint32_t number)
+{
+    return stored.state == StoredValue::State::Number && stored.number == number;
+}
+
+const char* PassOrFail(bool pass)
+{
+    return pass ? "\"pass\"" : "\"fail\"";
+}
+
+} // namespace
+
+Baseline ReadBaseline()
+{
+    Baseline baseline;
+    baseline.noAutoplayForNonVolume.stored = ReadDword(kAutoplayPolicyKey, L"NoAutoplayfornonVolume");
+    // NoAutorun lives beside NoDriveTypeAutoRun in the Explorer policy key.
+    baseline.noAutorun.stored = ReadDword(InfoOf(PolicyValue::MachineDriveTypes).keyPath, L"NoAutorun");
+    return baseline;
+}
+
+std::string StatusLines(const AutoRunSettings& settings)
+{
+    LanguageStrings& catalogue = LanguageStrings::Instance();
+    const std::string yes = catalogue.Translate("yes");
+    const std::string no = catalogue.Translate("no");
+    // The status line first: monitoring agents show the first line of a check's output as
+    // its summary and the rest as details.
+    std::string text = ProtectionStatusText(EvaluateProtection(settings)) + "\n";
+    for (int i = 0; i < kSwitchCount; ++i)
+        text += SwitchLabel(i) + ": " + (GetSwitch(settings, i) ? yes : no) + "\n";
+    text += WithoutAccessKey(catalogue.Translate("&Additionally auto-run is disabled on the following drive letters:")) + " " +
+            (settings.disabledLetters.empty() ? catalogue.Translate("none")
+                                              : morvex::WideToUtf8(settings.disabledLetters)) +
+            "\n";
+    return text;
+}
+
+std::string StatusJson(const AutoRunSettings& settings, const Baseline& baseline)
+{
+    const ProtectionState state = EvaluateProtection(settings);
+    std::string json = "{";
+    for (int i = 0; i < kSwitchCount; ++i)
+        json += JsonString(kSwitchFields[i]) + ":" + (GetSwitch(settings, i) ? "true," : "false,");
+    json += "\"disabledLetters\":" + JsonString(morvex::WideToUtf8(settings.disabledLetters));
+    json += ",\"status\":" + JsonString(StatusName(state));
+    json += ",\"statusText\":" + JsonString(ProtectionStatusText(state));
+
+    std::string unreadable;
+    auto noteUnreadable = [&unreadable](const char* hive, const char* name) {
+        unreadable += (unreadable.empty() ? "" : ",") + JsonString(std::string(hive) + "\\" + name);
+    };
+    json += ",\"registry\":{";
+    for (const bool machine : {true, false})
+    {
+        const char* hive = machine ? "HKLM" : "HKCU";
+        json += std::string(machine ? "" : ",") + "\"" + hive + "\":{";
+        bool first = true;
+        for (int i = 0; i < kPolicyValueCount; ++i)
+        {
+            const PolicyValue value = static_cast<PolicyValue>(i);
+            if (InfoOf(value).machineHive != machine)
+                continue;
+            const StoredValue& stored = settings.Stored(value);
+            json += (first ? "" : ",") + JsonString(JsonName(value)) + ":" + JsonValue(stored);
+            first = false;
+            if (stored.state == StoredValue::State::Unreadable)
+                noteUnreadable(hive, JsonName(value));
+        }
+        json += "}";
+    }
+    json += "}";
+
+    const BaselineValue* const baselineValues[] = {&baseline.noAutoplayForNonVolume, &baseline.noAutorun};
+    std::string baselineJson;
+    for (const BaselineValue* value : baselineValues)
+    {
+        baselineJson += JsonString(value->name) + ":" + JsonValue(value->stored) + ",";
+        if (value->stored.state == StoredValue::State::Unreadable)
+            noteUnreadable("HKLM", value->name);
+    }
+    // The three AutoPlay checks of the DISA STIG for Windows 10 and 11 (WN10-/WN11-CC-000180,
+    // -000185, -000190): each wants one REG_DWORD in HKLM with exactly this value.
+    baselineJson += "\"CC-000180\":";
+    baselineJson += PassOrFail(IsNumber(baseline.noAutoplayForNonVolume.stored, 1));
+    baselineJson += ",\"CC-000185\":";
+    baselineJson += PassOrFail(IsNumber(baseline.noAutorun.stored, 1));
+    baselineJson += ",\"CC-000190\":";
+    baselineJson += PassOrFail(IsNumber(settings.Stored(PolicyValue::MachineDriveTypes), 0xFF));
+
+    json += ",\"unreadable\":[" + unreadable + "]";
+    json += ",\"baseline\":{" + baselineJson + "}}\n";
+    return json;
+}
+
+int ExitCodeFor(ProtectionState state)
+{
+    switch (state)
+    {
+    case ProtectionState::Safe:
+        return 0;
+    case ProtectionState::NotCompletelySafe:
+        return 1;
+    case ProtectionState::NotControlled:
+        return 2;
+    case ProtectionState::Unreadable:
+        break;
+    }
+    return 3;
+}
+
+std::string JsonString(const std::string& utf8)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string out = "\"";
+    for (const char c : utf8)
+    {
+        const unsigned char u = static_cast<unsigned char>(c);
+        switch (c)
+        {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (u < 0x20)
+            {
+                out += "\\u00";
+                out += kHex[u >> 4];
+                out += kHex[u & 0xF];
+            }
+            else
+            {
+                out += c; // UTF-8 bytes pass as they are: JSON text is UTF-8
+            }
+        }
+    }
+    return out + "\"";
+}

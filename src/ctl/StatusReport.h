@@ -1,0 +1,35 @@
+#pragma once
+// What status prints: the switches, the drive letters and the overview page's status line,
+// as lines or as one JSON object.
+
+#include <string>
+
+#include "AutoRunSettings.h"
+#include "Protection.h"
+
+// Two further AutoPlay values that security baselines check beside the policy. Read only:
+// MorvexCtl never writes them.
+struct BaselineValue
+{
+    const char* name;
+    StoredValue stored; // Absent, Number or Unreadable
+};
+struct Baseline
+{
+    BaselineValue noAutoplayForNonVolume{"NoAutoplayfornonVolume", {}};
+    BaselineValue noAutorun{"NoAutorun", {}};
+};
+Baseline ReadBaseline();
+
+// The status line, then one line per switch and the drive letters: texts through the
+// catalogue, UTF-8, each line ending in \n.
+std::string StatusLines(const AutoRunSettings& settings);
+// One line: {"runAutorunInf":...,"registry":{...},"unreadable":[...],"baseline":{...}}\n
+std::string StatusJson(const AutoRunSettings& settings, const Baseline& baseline);
+
+// The monitoring-plugin convention: 0 safe, 1 not completely safe, 2 not controlled,
+// 3 unknown (the policy could not be read).
+int ExitCodeFor(ProtectionState state);
+
+// A JSON string literal of a UTF-8 text, quotes included.
+std::string JsonString(const std::string& utf8);

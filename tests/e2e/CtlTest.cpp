@@ -1,0 +1,477 @@
+// MorvexCtl.exe as a process, the way scripts and monitoring agents run it: command line and
+// start state in the registry, then its standard output, standard error, exit code and the
+// registry's 64-bit view afterwards. And "Disable Everything and Save" of the window against
+// disable-all of the command line, from the same start states.
+#include "MorvexFixture.h"
+
+#include "MorvexVersion.h"
+#include "RegistryTestSupport.h"
+#include "resource.h"
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace e2e {
+namespace {
+
+constexpr bool T = true;
+constexpr bool F = false;
+constexpr DWORD kUsage = 64;
+
+std::wstring CtlExe()
+{
+    return ToWindowsPath(MORVEX_CTL_EXE);
+}
+
+std::wstring ExportFile()
+{
+    return TestOutputFolder() + L"\\morvex-ctl-export.reg";
+}
+
+const wchar_t kAutoplayPolicyKey[] = L"SOFTWARE\\Policies\\Microsoft\\Windows\\Explorer";
+
+// The two values that MorvexCtl only reads, beside the policy.
+std::vector<ValueName> BaselineValues()
+{
+    return {{HKEY_LOCAL_MACHINE, kAutoplayPolicyKey, L"NoAutoplayfornonVolume"},
+            {HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoAutorun"}};
+}
+
+std::vector<ValueName> AllValues()
+{
+    std::vector<ValueName> names = PolicyValues();
+    for (const ValueName& name : BaselineValues())
+        names.push_back(name);
+    return names;
+}
+
+std::string ReadBytes(const std::wstring& path)
+{
+    std::ifstream in(path.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string WithoutCr(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c != '\r')
+            out += c;
+    }
+    return out;
+}
+
+// A registry file's text (UTF-8), or a note of what is wrong with its encoding.
+std::string RegistryFileText(const std::string& bytes)
+{
+    if (bytes.size() < 2 || bytes[0] != '\xFF' || bytes[1] != '\xFE' || bytes.size() % 2 != 0)
+        return "(not UTF-16LE with a byte-order mark: " + std::to_string(bytes.size()) + " bytes)";
+    std::wstring wide;
+    for (size_t i = 2; i < bytes.size(); i += 2)
+        wide += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    return Utf8(wide);
+}
+
+struct CtlRun
+{
+    DWORD exitCode = STILL_ACTIVE;
+    std::string out; // raw bytes
+    std::string err; // raw bytes
+};
+
+CtlRun RunCtl(const std::wstring& arguments)
+{
+    const std::wstring outFile = TestOutputFolder() + L"\\morvex-ctl-stdout.txt";
+    const std::wstring errFile = TestOutputFolder() + L"\\morvex-ctl-stderr.txt";
+    CtlRun run;
+    Process process;
+    if (!process.Start(CtlExe(), outFile, arguments, errFile)) {
+        ADD_FAILURE() << "cannot start " << Utf8(CtlExe()) << ": error " << GetLastError();
+        return run;
+    }
+    run.exitCode = process.WaitForExit(milliseconds(30000 * kTimeScale));
+    process.Kill();
+    run.out = ReadBytes(outFile);
+    run.err = ReadBytes(errFile);
+    return run;
+}
+
+// The status lines for a policy, in a language as the shipped files give it.
+std::string StatusLines(const std::array<bool, 7>& fields, const std::string& letters, const std::string& status,
+                        const char* language = "en")
+{
+    const auto strings = LanguageFile(language);
+    const char* const labels[7] = {
+        "Automatically run &autorun.inf files", "Enabled for &unknown drives", "Enabled for &removable drives",
+        "Enabled for &fixed drives",            "Enabled for &network drives", "Enabled for C&D/DVD-ROM/Blu-ray drives",
+        "Enabled for RA&M disks"};
+    // The page's labels without their access-key marks.
+    const auto label = [&](const char* key) {
+        std::string text = Translated(strings, key);
+        text.erase(text.find('&'), 1);
+        return text;
+    };
+    std::string text = Translated(strings, status) + "\n";
+    for (size_t i = 0; i < 7; ++i)
+        text += label(labels[i]) + ": " + Translated(strings, fields[i] ? "yes" : "no") + "\n";
+    text += label("&Additionally auto-run is disabled on the following drive letters:") + " " +
+            (letters.empty() ? Translated(strings, "none") : letters) + "\n";
+    return text;
+}
+
+const char kUnsafe[] = "Your PC is currently not safe. AutoRun is not controlled.";
+const char kPartial[] = "Your PC is not completely safe. AutoRun is not completely disabled.";
+const char kSafe[] = "Your PC is safe. AutoRun is disabled.";
+
+std::string UsageText(const std::string& problem)
+{
+    return "MorvexCtl: " + problem + "\nRun \"MorvexCtl --help\" for the commands and flags.\n";
+}
+
+// A value read with the wrong type: the policy cannot use it.
+const RegSetting kUnreadableUserLetters{HKEY_CURRENT_USER, kExplorerPolicyKey, L"NoDriveAutoRun", String(L"4")};
+const RegSetting kUnreadableUserTypes{HKEY_CURRENT_USER, kExplorerPolicyKey, L"NoDriveTypeAutoRun", String(L"9")};
+
+// One line of an error text as standard error shows it.
+std::string Line(const std::string& text)
+{
+    const std::string line = WithoutCr(text);
+    return !line.empty() && line.back() == '\n' ? line : line + "\n";
+}
+
+// The text of the error box for a value of the wrong type, and the line standard error shows.
+std::string QueryFailedBox(const char* hive, const char* key, const char* value)
+{
+    return ErrorText(("Failed to query value. (" + std::string(hive) + "\\" + key + ", " + value + ")").c_str(),
+                     ERROR_INVALID_DATA);
+}
+std::string QueryFailed(const char* hive, const char* key, const char* value)
+{
+    return Line(QueryFailedBox(hive, key, value));
+}
+const char kExplorerKeyUtf8[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer";
+
+// Values in both hives: the mapping in another letter case, one drive type per hive, one
+// letter per hive; and the baseline values set.
+std::vector<RegSetting> BothHives()
+{
+    return {{HKEY_LOCAL_MACHINE, kIniMappingKey, L"", String(L"@sys:DoesNotExist")},
+            {HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoDriveTypeAutoRun", Dword(0x04)},
+            {HKEY_CURRENT_USER, kExplorerPolicyKey, L"NoDriveTypeAutoRun", Dword(0x08)},
+            {HKEY_LOCAL_MACHINE, kCdromKey, L"AutoRun", Dword(1)},
+            {HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoDriveAutoRun", Dword(0x1)},
+            {HKEY_CURRENT_USER, kExplorerPolicyKey, L"NoDriveAutoRun", Dword(0x2000000)},
+            {HKEY_LOCAL_MACHINE, kAutoplayPolicyKey, L"NoAutoplayfornonVolume", Dword(1)},
+            {HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoAutorun", Dword(1)}};
+}
+
+std::vector<RegSetting> Plus(std::vector<RegSetting> settings, const RegSetting& more)
+{
+    settings.push_back(more);
+    return settings;
+}
+
+std::vector<std::optional<RegValue>> WithoutUserValues(std::vector<std::optional<RegValue>> values)
+{
+    values[2].reset();
+    values[5].reset();
+    return values;
+}
+
+std::string RegFile(const std::string& mapping, DWORD types, DWORD cdrom, DWORD letters, bool userLetters = true)
+{
+    char hex[3][16];
+    snprintf(hex[0], sizeof hex[0], "%08lx", static_cast<unsigned long>(types));
+    snprintf(hex[1], sizeof hex[1], "%08lx", static_cast<unsigned long>(cdrom));
+    snprintf(hex[2], sizeof hex[2], "%08lx", static_cast<unsigned long>(letters));
+    const std::string explorer = std::string("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer]\r\n");
+    return "Windows Registry Editor Version 5.00\r\n\r\n"
+           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\IniFileMapping\\Autorun.inf]\r\n"
+           "@=" + mapping + "\r\n\r\n"
+           "[HKEY_CURRENT_USER\\" + explorer +
+           "\"NoDriveTypeAutoRun\"=dword:" + hex[0] + "\r\n" +
+           (userLetters ? "\"NoDriveAutoRun\"=dword:" + std::string(hex[2]) + "\r\n" : std::string()) +
+           "\r\n[HKEY_LOCAL_MACHINE\\" + explorer +
+           "\"NoDriveTypeAutoRun\"=dword:" + hex[0] + "\r\n"
+           "\"NoDriveAutoRun\"=dword:" + hex[2] + "\r\n\r\n"
+           "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\cdrom]\r\n"
+           "\"AutoRun\"=dword:" + hex[1] + "\r\n\r\n";
+}
+
+enum class Output { Text, RegistryFile };
+
+struct CtlCase
+{
+    const char* name;
+    std::vector<RegSetting> start;
+    std::wstring arguments; // {out} stands for the export file
+    DWORD exitCode;
+    std::string out; // standard output without CR, or the registry file's text
+    std::string err; // standard error without CR
+    // The six policy values afterwards; empty: all eight values (with the baseline) as they were.
+    std::vector<std::optional<RegValue>> after{};
+    Output output = Output::Text;
+    std::string file{};                // the export file's text, when one is written
+    bool volatileUserPolicies = false; // the user's policy key cannot be created: writes there fail
+};
+
+std::ostream& operator<<(std::ostream& out, const CtlCase& c)
+{
+    return out << c.name;
+}
+
+std::vector<CtlCase> CtlCases()
+{
+    const std::string typicalJson =
+        "{\"runAutorunInf\":true,\"unknownDrives\":false,\"removableDrives\":true,\"fixedDrives\":true,"
+        "\"networkDrives\":false,\"cdromDrives\":true,\"ramDisks\":true,\"disabledLetters\":\"C,E\","
+        "\"status\":\"unsafe\",\"statusText\":\"Your PC is currently not safe. AutoRun is not controlled.\","
+        "\"registry\":{\"HKLM\":{\"IniFileMapping\":null,\"NoDriveTypeAutoRun\":145,\"CdromAutoRun\":null,"
+        "\"NoDriveAutoRun\":20},\"HKCU\":{\"NoDriveTypeAutoRun\":null,\"NoDriveAutoRun\":null}},\"unreadable\":[],"
+        "\"baseline\":{\"NoAutoplayfornonVolume\":null,\"NoAutorun\":null,\"CC-000180\":\"fail\","
+        "\"CC-000185\":\"fail\",\"CC-000190\":\"fail\"}}\n";
+    const std::string bothHivesJson =
+        "{\"runAutorunInf\":false,\"unknownDrives\":true,\"removableDrives\":false,\"fixedDrives\":false,"
+        "\"networkDrives\":true,\"cdromDrives\":true,\"ramDisks\":true,\"disabledLetters\":\"A,Z\","
+        "\"status\":\"partial\",\"statusText\":\"Your PC is not completely safe. AutoRun is not completely "
+        "disabled.\",\"registry\":{\"HKLM\":{\"IniFileMapping\":\"@sys:DoesNotExist\",\"NoDriveTypeAutoRun\":4,"
+        "\"CdromAutoRun\":1,\"NoDriveAutoRun\":1},\"HKCU\":{\"NoDriveTypeAutoRun\":8,\"NoDriveAutoRun\":33554432}},"
+        "\"unreadable\":[],\"baseline\":{\"NoAutoplayfornonVolume\":1,\"NoAutorun\":1,\"CC-000180\":\"pass\","
+        "\"CC-000185\":\"pass\",\"CC-000190\":\"fail\"}}\n";
+    // Everything off, one baseline value of the wrong type: listed, failed, but no reason
+    // for any other exit code than the policy's own.
+    const std::string allOffJson =
+        "{\"runAutorunInf\":false,\"unknownDrives\":false,\"removableDrives\":false,\"fixedDrives\":false,"
+        "\"networkDrives\":false,\"cdromDrives\":false,\"ramDisks\":false,\"disabledLetters\":\"\","
+        "\"status\":\"safe\",\"statusText\":\"Your PC is safe. AutoRun is disabled.\","
+        "\"registry\":{\"HKLM\":{\"IniFileMapping\":\"@SYS:DoesNotExist\",\"NoDriveTypeAutoRun\":255,"
+        "\"CdromAutoRun\":0,\"NoDriveAutoRun\":null},\"HKCU\":{\"NoDriveTypeAutoRun\":null,\"NoDriveAutoRun\":null}},"
+        "\"unreadable\":[\"HKLM\\\\NoAutoplayfornonVolume\"],\"baseline\":{\"NoAutoplayfornonVolume\":null,"
+        "\"NoAutorun\":null,\"CC-000180\":\"fail\",\"CC-000185\":\"fail\",\"CC-000190\":\"pass\"}}\n";
+    // A mapping that needs escaping in JSON, and an unreadable value.
+    const std::string unreadableJson =
+        "{\"runAutorunInf\":true,\"unknownDrives\":false,\"removableDrives\":true,\"fixedDrives\":true,"
+        "\"networkDrives\":false,\"cdromDrives\":true,\"ramDisks\":true,\"disabledLetters\":\"C,E\","
+        "\"status\":\"unreadable\",\"statusText\":\"The AutoRun state could not be read completely.\","
+        "\"registry\":{\"HKLM\":{\"IniFileMapping\":\"say \\\"hi\\\"\\\\\\t\xC3\xA9\",\"NoDriveTypeAutoRun\":145,"
+        "\"CdromAutoRun\":null,\"NoDriveAutoRun\":20},\"HKCU\":{\"NoDriveTypeAutoRun\":null,\"NoDriveAutoRun\":null}},"
+        "\"unreadable\":[\"HKCU\\\\NoDriveAutoRun\"],\"baseline\":{\"NoAutoplayfornonVolume\":null,"
+        "\"NoAutorun\":null,\"CC-000180\":\"fail\",\"CC-000185\":\"fail\",\"CC-000190\":\"fail\"}}\n";
+
+    const std::string lettersError = QueryFailed("HKEY_CURRENT_USER", kExplorerKeyUtf8, "NoDriveAutoRun");
+    const std::string cannotCreate =
+        Line(ErrorText((std::string(kExplorerKeyUtf8) + " (HKEY_CURRENT_USER, NoDriveTypeAutoRun)").c_str(),
+                       ERROR_CHILD_MUST_BE_VOLATILE)) +
+        Line(ErrorText((std::string(kExplorerKeyUtf8) + " (HKEY_CURRENT_USER, NoDriveAutoRun)").c_str(),
+                       ERROR_CHILD_MUST_BE_VOLATILE));
+    const std::vector<RegSetting> unreadable = Plus(kTypical, kUnreadableUserLetters);
+
+    return {
+        // status: every start state, as lines and as JSON.
+        {"StatusNothingStored", {}, L"status", 2, StatusLines({T, T, T, T, T, T, T}, "", kUnsafe), "", {}},
+        {"StatusJsonTypical", kTypical, L"status --json", 2, typicalJson, "", {}},
+        {"StatusJsonBothHives", BothHives(), L"status --json", 1, bothHivesJson, "", {}},
+        {"StatusJsonAllOff",
+         Plus(kAllOff, {HKEY_LOCAL_MACHINE, kAutoplayPolicyKey, L"NoAutoplayfornonVolume", String(L"1")}),
+         L"status --json", 0, allOffJson, "", {}},
+        {"StatusJsonUnreadable",
+         Plus(unreadable, {HKEY_LOCAL_MACHINE, kIniMappingKey, L"", String(L"say \"hi\"\\\t\u00e9")}),
+         L"--json status", 3, unreadableJson, lettersError, {}},
+        {"StatusGerman", kTypical, L"status --lang de", 2, StatusLines({T, F, T, T, F, T, T}, "C,E", kUnsafe, "de"),
+         "", {}},
+
+        // disable-all: everything off, the stored letters kept.
+        {"DisableAllTypical", kTypical, L"disable-all", 0, StatusLines({F, F, F, F, F, F, F}, "C,E", kSafe), "",
+         SavedValues({F, F, F, F, F, F, F}, 0x14)},
+
+        // set: only the named switches change; the whole policy is saved.
+        {"SetTwoFlags", {}, L"set --removable off --letters \"d e, a\"", 2,
+         StatusLines({T, T, F, T, T, T, T}, "A,D,E", kUnsafe), "", SavedValues({T, T, F, T, T, T, T}, 0x19)},
+        {"SetAutorunInfOff", kTypical, L"set --autorun-inf off", 1, StatusLines({F, F, T, T, F, T, T}, "C,E", kPartial),
+         "", SavedValues({F, F, T, T, F, T, T}, 0x14)},
+        // The unreadable letters are reported, then replaced because --letters names new ones.
+        {"SetRepairsUnreadableLetters", unreadable, L"set --letters C", 2,
+         StatusLines({T, F, T, T, F, T, T}, "C", kUnsafe), lettersError, SavedValues({T, F, T, T, F, T, T}, 0x4)},
+        // The user's hive cannot be written: the error as the window shows it, exit 3, and
+        // what was read back.
+        {"SetWriteFails", {}, L"set --removable off", 3, StatusLines({T, T, F, T, T, T, T}, "", kUnsafe),
+         cannotCreate, WithoutUserValues(SavedValues({T, T, F, T, T, T, T}, 0)), Output::Text, "", true},
+
+        // export: what Save would write, the registry untouched.
+        {"ExportToStandardOutput", kTypical, L"export", 0, RegFile("-", 0x93, 1, 0x14), "", {},
+         Output::RegistryFile},
+        {"ExportFileWithFlags", BothHives(), L"export --out \"{out}\" --autorun-inf on --letters \"\"", 0, "", "", {},
+         Output::Text, RegFile("-", 0x0E, 1, 0)},
+        // The value that could not be read is left out, as Save would leave it.
+        {"ExportUnreadable", unreadable, L"export --out \"{out}\" --autorun-inf off", 3, "", lettersError, {},
+         Output::Text, RegFile("\"@SYS:DoesNotExist\"", 0x93, 1, 0x14, false)},
+
+        // Usage errors: said on standard error, nothing written.
+        {"UsageNoCommand", BothHives(), L"", kUsage, "", UsageText("no command given"), {}},
+        {"UsageUnknownCommand", BothHives(), L"enable-all", kUsage, "", UsageText("unknown command \"enable-all\""),
+         {}},
+        {"UsageUnknownFlag", BothHives(), L"status --verbose", kUsage, "", UsageText("unknown flag --verbose"), {}},
+        {"UsageNotOnOrOff", BothHives(), L"set --removable yes", kUsage, "",
+         UsageText("--removable takes on or off, not \"yes\""), {}},
+        {"UsageMissingValue", BothHives(), L"set --fixed off --cdrom", kUsage, "", UsageText("--cdrom needs a value"),
+         {}},
+        {"UsageSetWithoutFlags", BothHives(), L"set --json", kUsage, "",
+         UsageText("set needs at least one switch or --letters flag"), {}},
+        {"UsageFlagOfAnotherVerb", BothHives(), L"disable-all --network on", kUsage, "",
+         UsageText("disable-all takes no switch or --letters flags"), {}},
+        {"UsageOutIntoMissingFolder", BothHives(), L"export --out C:\\no\\such\\folder\\policy.reg", kUsage, "",
+         UsageText("--out C:\\no\\such\\folder\\policy.reg: the folder C:\\no\\such\\folder does not exist"), {}},
+        {"UsageUnknownLanguage", BothHives(), L"status --lang nl", kUsage, "",
+         UsageText("--lang takes en, de or fr, not \"nl\""), {}},
+
+        {"Version", BothHives(), L"--version", 0, "MorvexCtl " MORVEX_VERSION_TEXT "\n", "", {}},
+    };
+}
+
+// Also puts back the two baseline values and the user's policy key, which some cases replace
+// by a volatile one.
+class CtlFixture : public MorvexTest
+{
+protected:
+    void SetUp() override
+    {
+        MorvexTest::SetUp();
+        baseline = std::make_unique<RegistrySnapshot>(BaselineValues());
+        for (const ValueName& name : BaselineValues())
+            DeleteValue(name.root, name.key, name.name);
+        userPolicies = testreg::Capture(HKEY_CURRENT_USER, kPoliciesKey);
+        DeleteFileW(ExportFile().c_str());
+    }
+    void TearDown() override
+    {
+        testreg::Restore(HKEY_CURRENT_USER, kPoliciesKey, userPolicies);
+        baseline->Restore();
+        MorvexTest::TearDown();
+    }
+
+    static constexpr const wchar_t* kPoliciesKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies";
+    std::unique_ptr<RegistrySnapshot> baseline;
+    testreg::Tree userPolicies;
+};
+
+class CtlTest : public CtlFixture, public ::testing::WithParamInterface<CtlCase>
+{
+};
+
+TEST_P(CtlTest, OutputExitCodeAndRegistry)
+{
+    const CtlCase& c = GetParam();
+    if (c.volatileUserPolicies) {
+        testreg::DeleteTree(HKEY_CURRENT_USER, kPoliciesKey);
+        testreg::CreateKey(HKEY_CURRENT_USER, kPoliciesKey, REG_OPTION_VOLATILE);
+    }
+    Apply(c.start);
+    const RegistrySnapshot before(AllValues());
+
+    std::wstring arguments = c.arguments;
+    const size_t placeholder = arguments.find(L"{out}");
+    if (placeholder != std::wstring::npos)
+        arguments.replace(placeholder, 5, ExportFile());
+    const CtlRun run = RunCtl(arguments);
+
+    EXPECT_EQ(c.exitCode, run.exitCode);
+    if (c.output == Output::RegistryFile)
+        EXPECT_EQ(c.out, RegistryFileText(run.out));
+    else
+        EXPECT_EQ(c.out, WithoutCr(run.out));
+    EXPECT_EQ(c.err, WithoutCr(run.err));
+
+    const std::string file = ReadBytes(ExportFile());
+    if (c.file.empty())
+        EXPECT_TRUE(file.empty()) << "an export file was written";
+    else
+        EXPECT_EQ(c.file, RegistryFileText(file));
+
+    if (c.after.empty()) {
+        const RegistrySnapshot after(AllValues());
+        EXPECT_TRUE(before == after) << before.Differences(after);
+    } else {
+        for (size_t i = 0; i < c.after.size(); ++i) {
+            const ValueName& name = PolicyValues()[i];
+            EXPECT_EQ(Describe(c.after[i]), Describe(ReadValue(name.root, name.key, name.name)))
+                << "value " << i << " " << Utf8(name.name);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ctl, CtlTest, ::testing::ValuesIn(CtlCases()),
+                         [](const ::testing::TestParamInfo<CtlCase>& info) { return std::string(info.param.name); });
+
+// --help names every command and flag, and goes to standard output.
+TEST_F(CtlFixture, HelpListsEveryCommandAndFlag)
+{
+    const CtlRun run = RunCtl(L"--help");
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_EQ("", run.err);
+    for (const char* word : {"status", "disable-all", "set", "export", "--json", "--out", "--autorun-inf", "--unknown",
+                             "--removable", "--fixed", "--network", "--cdrom", "--ramdisk", "--letters", "--lang",
+                             "--version"})
+        EXPECT_NE(std::string::npos, run.out.find(word)) << word;
+}
+
+struct DisableCase
+{
+    const char* name;
+    std::vector<RegSetting> start;
+    const char* unreadable; // the user's value that cannot be read (the window opens with an error box)
+    bool reloadFails; // the value that cannot be read carries no switch, so it is still there
+    const char* letters;
+};
+
+std::ostream& operator<<(std::ostream& out, const DisableCase& c)
+{
+    return out << c.name;
+}
+
+class DisableAllMatchesWindow : public CtlFixture, public ::testing::WithParamInterface<DisableCase>
+{
+};
+
+// The window's button and the command line leave the same registry behind.
+TEST_P(DisableAllMatchesWindow, SameRegistryAfterwards)
+{
+    const DisableCase& c = GetParam();
+    Apply(c.start);
+    if (c.unreadable != nullptr) {
+        const std::string box = QueryFailedBox("HKEY_CURRENT_USER", kExplorerKeyUtf8, c.unreadable);
+        ASSERT_TRUE(LaunchThroughError(L"Error", Wide(box)));
+    } else {
+        ASSERT_TRUE(Launch());
+    }
+    Click(PageItem(kOverviewPage, IDC_DISABLE_EVERYTHING));
+    if (c.reloadFails) {
+        const MessageBoxInfo box = WaitForMessageBox();
+        if (box.window)
+            AnswerMessageBox(box.window);
+    } else {
+        ExpectScreen(ExpectedScreen({F, F, F, F, F, F, F}, c.letters));
+    }
+    CancelAndExpectExit();
+    const RegistrySnapshot window;
+
+    ClearPolicy();
+    Apply(c.start);
+    const CtlRun run = RunCtl(L"disable-all");
+    EXPECT_EQ(c.reloadFails ? 3u : 0u, run.exitCode) << run.err;
+    const RegistrySnapshot ctl;
+    EXPECT_TRUE(window == ctl) << window.Differences(ctl);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ctl, DisableAllMatchesWindow,
+    ::testing::Values(
+        DisableCase{"Typical", kTypical, nullptr, false, "C,E"},
+        DisableCase{"BothHives", BothHives(), nullptr, false, "A,Z"},
+        DisableCase{"UnreadableDriveTypes", Plus(kTypical, kUnreadableUserTypes), "NoDriveTypeAutoRun", false, "C,E"},
+        DisableCase{"UnreadableLetters", Plus(kTypical, kUnreadableUserLetters), "NoDriveAutoRun", true, "C,E"}),
+    [](const ::testing::TestParamInfo<DisableCase>& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace e2e
