@@ -63,6 +63,7 @@ void __verbose_terminate_handler()
 }
 } // namespace __gnu_cxx
 #endif
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
     std::set_terminate(EndOnUncaughtException);

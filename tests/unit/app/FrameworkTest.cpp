@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "Afx.h"
@@ -170,3 +173,55 @@ TEST(Framework, PicturesFillTheirControlWhenItIsLargerOrResized)
 }
 
 } // namespace
+
+namespace {
+
+// An application that records what its handlers threw instead of showing or ending.
+class RecordingApp : public CWinApp
+{
+public:
+    std::vector<std::string> reports; // what() of each std::exception, "?" for anything else
+
+    void ProcessWndProcException(HWND, const std::exception* error) override
+    {
+        reports.push_back(error != nullptr ? error->what() : "?");
+    }
+};
+
+// A control whose handlers throw, as a handler that runs out of memory would.
+class Thrower : public CStatic
+{
+protected:
+    BOOL OnSetCursor(HWND, UINT, UINT) { throw std::runtime_error("no memory for the text"); }
+    BOOL OnEraseBkgnd(HDC) { throw 42; }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(Thrower, CStatic)
+    ON_WM_SETCURSOR()
+    ON_WM_ERASEBKGND()
+END_MESSAGE_MAP()
+
+} // namespace
+
+TEST(Framework, NoExceptionOfAHandlerCrossesTheSystem)
+{
+    RecordingApp app;
+    const HWND hwnd = MakeStatic(SS_LEFT);
+    ASSERT_NE(nullptr, hwnd);
+    Thrower thrower;
+    ASSERT_TRUE(thrower.SubclassWindow(hwnd));
+
+    // Each throw reaches the application; the message answers 0 and the window lives on.
+    EXPECT_EQ(0, SendMessageW(hwnd, WM_SETCURSOR, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
+    EXPECT_EQ(0, SendMessageW(hwnd, WM_ERASEBKGND, 0, 0));
+    EXPECT_EQ((std::vector<std::string>{"no memory for the text", "?"}), app.reports);
+    EXPECT_EQ(L"probe text", thrower.GetWindowText());
+
+    // The same guard runs every dialog procedure and the modal loop's filter.
+    EXPECT_EQ(7, AfxCallHandler<int>(hwnd, 7, []() -> int { throw std::bad_alloc(); }));
+    EXPECT_EQ(1, AfxCallHandler<int>(hwnd, 7, [] { return 1; }));
+    EXPECT_EQ(3u, app.reports.size());
+    DestroyWindow(hwnd);
+}
