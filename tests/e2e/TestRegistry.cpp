@@ -1,5 +1,7 @@
 #include "TestRegistry.h"
 
+#include "RegistryTestSupport.h"
+
 #include <cstdio>
 
 namespace e2e {
@@ -30,48 +32,39 @@ const std::vector<ValueName>& PolicyValues()
     return values;
 }
 
+// The registry calls themselves are the unit tests' (testreg); these give their answers the
+// window tests' form: no value, or false, where testreg throws.
 std::optional<RegValue> ReadValue(HKEY root, const wchar_t* key, const wchar_t* name)
 {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExW(root, key, 0, KEY_READ | kView, &handle) != ERROR_SUCCESS)
+    try {
+        const auto value = testreg::Read(root, key, name, kView);
+        if (!value)
+            return std::nullopt;
+        return RegValue{value->type, value->data};
+    } catch (const std::exception&) {
         return std::nullopt;
-    RegValue value;
-    DWORD size = 0;
-    LSTATUS status = RegQueryValueExW(handle, name, nullptr, &value.type, nullptr, &size);
-    if (status == ERROR_SUCCESS) {
-        value.data.resize(size);
-        status = RegQueryValueExW(handle, name, nullptr, &value.type, value.data.empty() ? nullptr : value.data.data(),
-                                  &size);
-        value.data.resize(size);
     }
-    RegCloseKey(handle);
-    if (status != ERROR_SUCCESS)
-        return std::nullopt;
-    return value;
 }
 
 bool WriteValue(HKEY root, const wchar_t* key, const wchar_t* name, const RegValue& value)
 {
-    HKEY handle = nullptr;
-    if (RegCreateKeyExW(root, key, 0, nullptr, 0, KEY_WRITE | kView, nullptr, &handle, nullptr) != ERROR_SUCCESS)
+    try {
+        testreg::WriteRaw(root, key, name, value.type, value.data.empty() ? nullptr : value.data.data(),
+                          static_cast<DWORD>(value.data.size()), kView);
+        return true;
+    } catch (const std::exception&) {
         return false;
-    const LSTATUS status = RegSetValueExW(handle, name, 0, value.type, value.data.empty() ? nullptr : value.data.data(),
-                                          static_cast<DWORD>(value.data.size()));
-    RegCloseKey(handle);
-    return status == ERROR_SUCCESS;
+    }
 }
 
 bool DeleteValue(HKEY root, const wchar_t* key, const wchar_t* name)
 {
-    HKEY handle = nullptr;
-    const LSTATUS opened = RegOpenKeyExW(root, key, 0, KEY_SET_VALUE | kView, &handle);
-    if (opened == ERROR_FILE_NOT_FOUND)
+    try {
+        testreg::DeleteValue(root, key, name, kView);
         return true;
-    if (opened != ERROR_SUCCESS)
+    } catch (const std::exception&) {
         return false;
-    const LSTATUS status = RegDeleteValueW(handle, name);
-    RegCloseKey(handle);
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    }
 }
 
 RegValue Dword(DWORD value)
@@ -185,16 +178,7 @@ void ClearPolicy()
 
 std::string ErrorText(const char* context, DWORD code)
 {
-    std::string text = std::string(context) + " : ";
-    char* system = nullptr;
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
-                                        MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&system), 0,
-                                        nullptr);
-    if (length && system)
-        text.append(system, length);
-    if (system)
-        LocalFree(system);
-    return text;
+    return std::string(context) + " : " + testreg::SystemText(code);
 }
 
 } // namespace e2e
