@@ -159,6 +159,7 @@ HBITMAP CMorvexDlg::Bitmap(UINT id)
 
 bool CMorvexDlg::LoadSettings()
 {
+    bool complete = true;
     try
     {
         m_settings.Load();
@@ -166,19 +167,13 @@ bool CMorvexDlg::LoadSettings()
     catch (const std::exception& error)
     {
         ShowErrorBox(m_hWnd, error);
-        // The pages show what could be read, and the overview says that it is not all;
-        // the values that could not be read are kept by the next save.
-        ShowSettings();
-        return false;
+        complete = false;
     }
-    ShowSettings();
-    return true;
-}
-
-void CMorvexDlg::ShowSettings()
-{
+    // Also after a failed read: the pages show what could be read and the overview says that
+    // it is not all; the values that could not be read are kept by the next save.
     for (unsigned i = 0; i < m_tabCtrl.GetPageCount(); ++i)
         m_tabCtrl.GetPage(i)->SettingsToControls(m_settings);
+    return complete;
 }
 
 bool CMorvexDlg::SaveSettings()

@@ -55,7 +55,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    void ShowSettings();
     void MakeBackground();
     void RelabelSystemMenu();
     HBITMAP Bitmap(UINT id);

@@ -169,13 +169,11 @@ LRESULT CDialog::Default()
 {
     if (m_hWnd == nullptr)
         return 0;
-    const CurrentMessage outer = m_defaulting;
-    const bool outerPending = m_defaultPending;
-    m_defaulting = m_current;
-    m_defaultPending = true;
-    const LRESULT result = DefDlgProcW(m_hWnd, m_current.message, m_current.wParam, m_current.lParam);
+    const CurrentMessage asked = m_current;
+    const CurrentMessage* outer = m_defaulting;
+    m_defaulting = &asked;
+    const LRESULT result = DefDlgProcW(m_hWnd, asked.message, asked.wParam, asked.lParam);
     m_defaulting = outer;
-    m_defaultPending = outerPending;
     return result;
 }
 
@@ -236,11 +234,11 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         ExecuteDlgInit();
         return OnInitDialog();
     }
-    if (m_defaultPending && message == m_defaulting.message && wParam == m_defaulting.wParam &&
-        lParam == m_defaulting.lParam)
+    if (m_defaulting != nullptr && message == m_defaulting->message && wParam == m_defaulting->wParam &&
+        lParam == m_defaulting->lParam)
     {
         // Default() is asking the dialog manager for its handling of this very message.
-        m_defaultPending = false;
+        m_defaulting = nullptr;
         return FALSE;
     }
     if (message == WM_COMMAND && ForwardToNestedDialog(wParam, lParam))

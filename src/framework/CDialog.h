@@ -66,7 +66,7 @@ private:
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void ExecuteDlgInit();
 
-    // The message whose system handling Default() is asking for, while it asks.
-    CurrentMessage m_defaulting = {};
-    bool m_defaultPending = false;
+    // The message whose system handling Default() is asking for, until the dialog manager
+    // has asked this dialog about it.
+    const CurrentMessage* m_defaulting = nullptr;
 };

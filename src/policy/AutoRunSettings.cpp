@@ -21,8 +21,7 @@ const PolicyValueInfo kValues[kPolicyValueCount] = {
     {false, kExplorerPolicyKey, L"NoDriveAutoRun"},
 };
 
-// Save writes the pairs in these orders: a failure of the first write of a pair is not the
-// end (the other hive still carries the policy), the second is always made.
+// The order of Save's writes.
 const PolicyValue kWriteOrder[kPolicyValueCount] = {
     PolicyValue::IniFileMapping,      PolicyValue::UserDriveTypes,    PolicyValue::MachineDriveTypes,
     PolicyValue::CdromAutoRun,        PolicyValue::MachineDriveLetters, PolicyValue::UserDriveLetters,
@@ -38,23 +37,16 @@ int IndexOf(PolicyValue value)
     return static_cast<int>(value);
 }
 
-// The value that Save writes together with this one in the other hive, if any.
-bool PartnerOf(PolicyValue value, PolicyValue& partner)
+// Save writes the drive types and the letters to both hives. For the first write of such a
+// pair this gives the second, in the other hive; a failure of the first is not the end.
+bool SecondOfPair(PolicyValue first, PolicyValue& second)
 {
-    switch (value)
+    switch (first)
     {
-    case PolicyValue::MachineDriveTypes: partner = PolicyValue::UserDriveTypes; return true;
-    case PolicyValue::UserDriveTypes: partner = PolicyValue::MachineDriveTypes; return true;
-    case PolicyValue::MachineDriveLetters: partner = PolicyValue::UserDriveLetters; return true;
-    case PolicyValue::UserDriveLetters: partner = PolicyValue::MachineDriveLetters; return true;
+    case PolicyValue::UserDriveTypes: second = PolicyValue::MachineDriveTypes; return true;
+    case PolicyValue::MachineDriveLetters: second = PolicyValue::UserDriveLetters; return true;
     default: return false;
     }
-}
-
-// True for the first write of a pair, whose failure Save outlives.
-bool IsFirstOfPair(PolicyValue value)
-{
-    return value == PolicyValue::UserDriveTypes || value == PolicyValue::MachineDriveLetters;
 }
 
 StoredValue Read(OptionsStore& store, PolicyValue value)
@@ -216,7 +208,7 @@ std::vector<PlannedWrite> AutoRunSettings::Plan(bool switchesChosen) const
     std::vector<PlannedWrite> writes;
     for (PolicyValue value : kWriteOrder)
     {
-        bool changed = lettersChanged;
+        bool changed = false;
         PlannedWrite write{value, PlannedWrite::Kind::Number, 0, std::wstring()};
         switch (value)
         {
@@ -243,6 +235,7 @@ std::vector<PlannedWrite> AutoRunSettings::Plan(bool switchesChosen) const
             break;
         case PolicyValue::MachineDriveLetters:
         case PolicyValue::UserDriveLetters:
+            changed = lettersChanged;
             write.number = letters;
             break;
         }
@@ -280,12 +273,12 @@ void AutoRunSettings::Write(const std::vector<PlannedWrite>& writes)
         if (write.value == PolicyValue::MachineDriveLetters || write.value == PolicyValue::UserDriveLetters)
             UpperCaseLetters(disabledLetters);
         const PolicyValueInfo& info = InfoOf(write.value);
-        PolicyValue partner;
-        bool partnerFollows = false;
-        if (IsFirstOfPair(write.value) && PartnerOf(write.value, partner))
+        PolicyValue second;
+        bool secondFollows = false;
+        if (SecondOfPair(write.value, second))
         {
             for (const PlannedWrite& other : writes)
-                partnerFollows = partnerFollows || other.value == partner;
+                secondFollows = secondFollows || other.value == second;
         }
         try
         {
@@ -305,15 +298,11 @@ void AutoRunSettings::Write(const std::vector<PlannedWrite>& writes)
         catch (const Win32Exception& error)
         {
             // The other hive is still written; the user hears of this one after it.
-            if (partnerFollows)
-            {
-                AppendLine(deferred, error.what());
-                continue;
-            }
-            if (deferred.empty())
+            if (!secondFollows && deferred.empty())
                 throw;
             AppendLine(deferred, error.what());
-            throw PolicyError(deferred);
+            if (!secondFollows)
+                throw PolicyError(deferred);
         }
     }
     UpperCaseLetters(disabledLetters);
