@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,7 +27,13 @@ Bytes FromHex(const std::string& hex)
 // not lean on the writer.
 struct RawFile
 {
-    Bytes bytes{'P', 'R', 'e', 'g', 1, 0, 0, 0};
+    Bytes bytes;
+
+    RawFile()
+    {
+        const std::uint8_t header[] = {'P', 'R', 'e', 'g', 1, 0, 0, 0};
+        bytes.assign(std::begin(header), std::end(header));
+    }
 
     RawFile& Unit(std::uint16_t unit)
     {
