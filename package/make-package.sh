@@ -2,7 +2,8 @@
 # Makes the release files of one build into OUT:
 #   make-package.sh [--sign] OUT VERSION SOURCE_DIR MORVEX_EXE [MORVEX_CTL_EXE]
 # OUT/Morvex.msi, OUT/Morvex-VERSION-portable.zip and OUT/SHA256SUMS (of those two); the
-# zip holds the programs, lang/, README.txt and a SHA256SUMS of its own files. OUT/portable/
+# zip holds the programs, lang/, PolicyDefinitions/ (the administrative templates), README.txt
+# and a SHA256SUMS of its own files. OUT/portable/
 # keeps the files as they went into both packages.
 #
 # --sign signs both exes (before they go into the packages) and the msi with osslsigncode,
@@ -45,6 +46,7 @@ mkdir -p "$portable/lang"
 cp "$morvex" "$portable/Morvex.exe"
 [ -z "$ctl" ] || cp "$ctl" "$portable/MorvexCtl.exe"
 cp "$source"/lang/*.strings "$portable/lang/"
+cp -R "$source/policy/PolicyDefinitions" "$portable/PolicyDefinitions"
 cp "$source/package/README.txt" "$portable/README.txt"
 if [ $sign = yes ]; then
   sign_file "$portable/Morvex.exe"

@@ -11,7 +11,7 @@ packages=(
   wixl zip unzip osslsigncode openssl
   googletest
   clang libclang-rt-14-dev
-  python3 python3-samba
+  python3 python3-samba libxml2-utils
 )
 
 missing=()

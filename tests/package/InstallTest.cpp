@@ -153,7 +153,11 @@ std::wstring PackagedFile(const std::wstring& name)
 
 std::vector<std::wstring> ExpectedFiles()
 {
-    std::vector<std::wstring> files = {L"Morvex.exe", L"lang\\de.strings", L"lang\\fr.strings"};
+    std::vector<std::wstring> files = {L"Morvex.exe", L"lang\\de.strings", L"lang\\fr.strings",
+                                       L"PolicyDefinitions\\Morvex.admx",
+                                       L"PolicyDefinitions\\en-US\\Morvex.adml",
+                                       L"PolicyDefinitions\\de-DE\\Morvex.adml",
+                                       L"PolicyDefinitions\\fr-FR\\Morvex.adml"};
     if (MORVEX_PACKAGE_HAS_CTL)
         files.push_back(L"MorvexCtl.exe");
     return files;

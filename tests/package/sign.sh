@@ -41,6 +41,11 @@ mkdir "$work/unzipped"
 unzip -q "$work/release/Morvex-$version-portable.zip" -d "$work/unzipped"
 (cd "$work/unzipped" && sha256sum --quiet -c SHA256SUMS) || fail "the zip's SHA256SUMS do not match its files"
 cmp "$work/unzipped/Morvex.exe" "$work/release/portable/Morvex.exe" || fail "the zip holds an unsigned Morvex.exe"
+# The administrative templates, exactly as in the source tree, in a PolicyDefinitions folder.
+for template in Morvex.admx en-US/Morvex.adml de-DE/Morvex.adml fr-FR/Morvex.adml; do
+  cmp "$work/unzipped/PolicyDefinitions/$template" "$source/policy/PolicyDefinitions/$template" ||
+    fail "the zip does not hold PolicyDefinitions/$template as it is in the sources"
+done
 (cd "$work/release" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS do not match the msi and the zip"
 
 # The signed programs start. Where 32-bit code runs emulated (MORVEX_32BIT_EMULATED=1, set
