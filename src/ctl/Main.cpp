@@ -11,7 +11,7 @@
 #include "Console.h"
 #include "LanguageStrings.h"
 #include "MorvexVersion.h"
-#include "PageRules.h"
+#include "Protection.h"
 #include "RegFile.h"
 #include "StatusReport.h"
 #include "TextConvert.h"
@@ -22,10 +22,15 @@ namespace {
 const int kUsageError = 64;
 const int kRegistryError = 3;
 
-// An error text as the window's error box shows it, on a line of its own.
+// An error text on a line of its own: the policy's own words, except where a console has
+// its own to say what happened and what to do.
 void ReportError(const std::exception& error)
 {
-    const std::string text = morvex::WideToUtf8(ErrorBoxText(error));
+    std::string text = error.what();
+    if (dynamic_cast<const PolicyChangedError*>(&error) != nullptr)
+        text = LanguageStrings::Instance().Translate(
+            "Nothing was saved: the AutoRun policy changed since it was read (Group Policy, a script or another "
+            "window). Run the command again.");
     WriteText(Stream::Error, !text.empty() && text.back() == '\n' ? text : text + "\n");
 }
 
@@ -43,7 +48,7 @@ void Report(const std::exception_ptr& failure)
 
 void ApplyFlags(const CtlCommand& command, AutoRunSettings& settings)
 {
-    for (int i = 0; i < kSwitchFlagCount; ++i)
+    for (int i = 0; i < kSwitchCount; ++i)
     {
         if (command.switches[i])
             SetSwitch(settings, i, *command.switches[i]);

@@ -32,7 +32,7 @@ void ByDriveLetterTab::ControlsToSettings(AutoRunSettings& settings)
 
 void ByDriveLetterTab::TranslateTexts()
 {
-    SetDlgItemText(IDC_DRIVE_LETTER_GROUP, T("Disable autorun on specific drive le&tters"));
-    SetDlgItemText(IDC_DRIVE_LETTER_LABEL, T("&Additionally auto-run is disabled on the following drive letters:"));
+    SetDlgItemText(IDC_DRIVE_LETTER_GROUP, T("Disable autorun on specific drive letters"));
+    SetDlgItemText(IDC_DRIVE_LETTER_LABEL, T("Additionally auto-run is disabled on the following drive letters:"));
     Invalidate(TRUE);
 }

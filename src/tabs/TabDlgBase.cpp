@@ -1,14 +1,5 @@
 #include "TabDlgBase.h"
 
-#include "PageRules.h"
-#include "Translate.h"
-
-void ShowErrorBox(HWND owner, const std::exception& error)
-{
-    MessageBoxW(owner, ErrorBoxText(error).c_str(), T("Error").c_str(), MB_ICONERROR);
-}
-
-
 TabDlgBase::TabDlgBase(UINT templateId, CWnd* parent)
     : CDialog(templateId, parent)
 {

@@ -1,14 +1,8 @@
 #pragma once
 
-#include <exception>
-
 #include "Afx.h"
 #include "AutoRunSettings.h"
 #include "PageHost.h"
-
-// The window's one error box: caption "Error" in the current language, the error's text as
-// the policy words it (ours translated), owned by the given window.
-void ShowErrorBox(HWND owner, const std::exception& error);
 
 // A page of the main window's tab control: a modeless child dialog through which the main
 // dialog shows the policy, collects it back and re-translates the page.

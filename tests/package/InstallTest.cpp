@@ -153,7 +153,7 @@ std::wstring PackagedFile(const std::wstring& name)
 
 std::vector<std::wstring> ExpectedFiles()
 {
-    std::vector<std::wstring> files = {L"Morvex.exe", L"lang\\de.strings", L"lang\\fr.strings"};
+    std::vector<std::wstring> files = {L"Morvex.exe", L"lang\\en.strings", L"lang\\de.strings", L"lang\\fr.strings"};
     if (MORVEX_PACKAGE_HAS_CTL)
         files.push_back(L"MorvexCtl.exe");
     return files;
