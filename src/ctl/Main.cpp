@@ -22,15 +22,10 @@ namespace {
 const int kUsageError = 64;
 const int kRegistryError = 3;
 
-// An error text on a line of its own: the policy's own words, except where a console has
-// its own to say what happened and what to do.
+// An error text on a line of its own.
 void ReportError(const std::exception& error)
 {
-    std::string text = error.what();
-    if (dynamic_cast<const PolicyChangedError*>(&error) != nullptr)
-        text = LanguageStrings::Instance().Translate(
-            "Nothing was saved: the AutoRun policy changed since it was read (Group Policy, a script or another "
-            "window). Run the command again.");
+    const std::string text = ErrorText(error);
     WriteText(Stream::Error, !text.empty() && text.back() == '\n' ? text : text + "\n");
 }
 

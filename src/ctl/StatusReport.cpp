@@ -213,6 +213,16 @@ int ExitCodeFor(ProtectionState state)
     return 3;
 }
 
+std::string ErrorText(const std::exception& error)
+{
+    // The window reads the policy again after such a failure; a command does not.
+    if (dynamic_cast<const PolicyChangedError*>(&error) != nullptr)
+        return LanguageStrings::Instance().Translate(
+            "Nothing was saved: the AutoRun policy changed since it was read (Group Policy, a script or another "
+            "window). Run the command again.");
+    return error.what();
+}
+
 std::string JsonString(const std::string& utf8)
 {
     static const char kHex[] = "0123456789abcdef";
