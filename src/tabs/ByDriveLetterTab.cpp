@@ -3,10 +3,6 @@
 #include "Translate.h"
 #include "resource.h"
 
-BEGIN_MESSAGE_MAP(ByDriveLetterTab, CDialog)
-    ON_WM_CTLCOLOR()
-END_MESSAGE_MAP()
-
 ByDriveLetterTab::ByDriveLetterTab(CWnd* parent)
     : TabDlgBase(IDD_BY_DRIVE_LETTER_TAB, parent)
 {

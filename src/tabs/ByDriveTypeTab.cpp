@@ -31,9 +31,8 @@ static_assert(Follows(&AutoRunSettings::ramDisks, IDC_RAM_DISKS, IDC_BALL_RAM_DI
 
 } // namespace
 
-BEGIN_MESSAGE_MAP(ByDriveTypeTab, CDialog)
+BEGIN_MESSAGE_MAP(ByDriveTypeTab, TabDlgBase)
     ON_BN_CLICKED(IDC_SELECT_ALL, &ByDriveTypeTab::OnSelectAll)
-    ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
 ByDriveTypeTab::ByDriveTypeTab(CWnd* parent)

@@ -8,10 +8,9 @@
 #include "Translate.h"
 #include "resource.h"
 
-BEGIN_MESSAGE_MAP(DisableAutorunTab, CDialog)
+BEGIN_MESSAGE_MAP(DisableAutorunTab, TabDlgBase)
     ON_CBN_SELCHANGE(IDC_LANGUAGE, &DisableAutorunTab::OnLanguageChange)
     ON_BN_CLICKED(IDC_DISABLE_EVERYTHING, &DisableAutorunTab::OnDisableEverythingAndSave)
-    ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
 DisableAutorunTab::DisableAutorunTab(CWnd* parent)

@@ -1,5 +1,9 @@
 #include "TabDlgBase.h"
 
+BEGIN_MESSAGE_MAP(TabDlgBase, CDialog)
+    ON_WM_CTLCOLOR()
+END_MESSAGE_MAP()
+
 TabDlgBase::TabDlgBase(UINT templateId, CWnd* parent)
     : CDialog(templateId, parent)
 {

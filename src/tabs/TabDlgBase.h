@@ -30,6 +30,8 @@ public:
 protected:
     // The window that holds the pages and owns the policy they show; null before it exists.
     static PageHost* Host();
-    // Every page's colour handler (each page lists it in its own message map).
+    // The colour handler of every page: each page's message map chains to this class's.
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
+
+    DECLARE_MESSAGE_MAP()
 };
