@@ -61,3 +61,35 @@ morvex_wine_prefix() {
   flock -u 9
   exec 9>&-
 }
+
+# morvex_wine_stop: stops the prefix's wineserver, if one runs, and waits until it is gone.
+# Wine's desktop belongs to the server and keeps the X display it was started on, and the
+# server reads the DPI only when it starts: a run on another display or at another DPI
+# needs a server of its own.
+morvex_wine_stop() {
+  "$MORVEX_WINESERVER" -k >/dev/null 2>&1 || true
+  "$MORVEX_WINESERVER" -w >/dev/null 2>&1 || true
+}
+
+# morvex_wine_restart: a new server for the prefix, ready as after morvex_wine_prefix.
+morvex_wine_restart() {
+  morvex_wine_stop
+  morvex_wine_prefix
+}
+
+# morvex_wine_screen DPI: the screen for a DPI, "WIDTHxHEIGHT": 1024 x 768 at 96 DPI, grown
+# in proportion (0 is the default, 96).
+morvex_wine_screen() {
+  local scale=$1
+  [ "$scale" != 0 ] || scale=96
+  echo "$((1024 * scale / 96))x$((768 * scale / 96))"
+}
+
+# morvex_wine_dpi REMOTE DPI: sets Wine's DPI (LogPixels; 0 removes the setting) and the
+# size of the Wine desktop to that DPI's screen, through tests/e2e's morvex_remote.exe, and
+# restarts the server so that both take effect.
+morvex_wine_dpi() {
+  "$MORVEX_WINE" "$1" dpi "$2" || return 1
+  "$MORVEX_WINE" "$1" desktop-size "$(morvex_wine_screen "$2")" || return 1
+  morvex_wine_restart
+}

@@ -22,7 +22,7 @@ morvex_wine_env build/bench-wineprefix
 morvex_wine_prefix
 work="$root/build/bench-ctl"
 mkdir -p "$work"
-trap '"$MORVEX_WINESERVER" -k >/dev/null 2>&1 || true' EXIT
+trap morvex_wine_stop EXIT
 
 run() { "$MORVEX_WINE" "$@" >/dev/null 2>&1; }
 windows_path() { printf 'Z:%s' "${1//\//\\}"; }

@@ -29,9 +29,8 @@ windows_path() { echo "Z:${1//\//\\}"; }
 morvex_wine_env "$root/build/wineprefix"
 # A fresh wineserver for this display: one left from a run on another X server would put
 # the windows there.
-"$MORVEX_WINESERVER" -k >/dev/null 2>&1 || true
-morvex_wine_prefix
-trap '"$MORVEX_WINESERVER" -k >/dev/null 2>&1 || true' EXIT
+morvex_wine_restart
+trap morvex_wine_stop EXIT
 
 "$MORVEX_WINE" "$build/tests/bench/bench_start.exe" "$pairs" \
   "$(windows_path "$build/tests/bench/bare_dialog.exe")" \

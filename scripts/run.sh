@@ -68,7 +68,7 @@ stop() {
   # server the Wine desktop goes too: that server ends with this script.
   kill "$program" 2>/dev/null || true
   wait "$program" 2>/dev/null || true
-  [ "$headless" -eq 0 ] || "$MORVEX_WINESERVER" -k >/dev/null 2>&1 || true
+  [ "$headless" -eq 0 ] || morvex_wine_stop
 }
 trap 'echo; echo "run.sh: closing Morvex"; stop; exit 130' INT TERM
 

@@ -12,6 +12,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+. cmake/wine-env.sh
 
 dpi=0
 inside=
@@ -30,9 +31,8 @@ if [ -z "$inside" ]; then
   # Always a virtual X server of our own: the same screen size every time, and nothing of the
   # user's desktop in the pictures.
   args=(--dpi "$dpi")
-  # A screen of more DPI has more pixels: 1024 x 768 at 96 DPI, grown in proportion.
-  scale=$([ "$dpi" != 0 ] && echo "$dpi" || echo 96)
-  exec xvfb-run -a -s "-screen 0 $((1024 * scale / 96))x$((768 * scale / 96))x24" bash "$0" --inside-xvfb "${args[@]}"
+  # A screen of more DPI has more pixels.
+  exec xvfb-run -a -s "-screen 0 $(morvex_wine_screen "$dpi")x24" bash "$0" --inside-xvfb "${args[@]}"
 fi
 
 build="$root/build/mingw64"
@@ -43,34 +43,24 @@ suffix=
 [ "$dpi" != 0 ] && suffix="$suffix-${dpi}dpi"
 mkdir -p "$out"
 
-. cmake/wine-env.sh
 morvex_wine_env "$root/build/wineprefix"
 morvex_wine_prefix
 wine() { "$MORVEX_WINE" "$@"; }
 
-# The server reads the DPI when it starts; Wine's desktop belongs to the server, so it also
-# starts again on this X server.
-restart_wine() {
-  "$MORVEX_WINESERVER" -k >/dev/null 2>&1 || true
-  "$MORVEX_WINESERVER" -w >/dev/null 2>&1 || true
-  morvex_wine_prefix
-}
-wine "$build/tests/e2e/morvex_remote.exe" dpi "$dpi"
-restart_wine
-
 # A Wine desktop of the screen's size for the program and the remote control, so that both
-# see the same windows and closing is quick; removed again at the end.
+# see the same windows and closing is quick; removed again at the end. The server starts
+# again for the DPI, and so on this X server.
 programs=(Morvex.exe morvex_remote.exe)
 wine "$remote" desktop on "${programs[@]}"
-[ "$dpi" != 0 ] && wine "$remote" desktop-size "$((1024 * dpi / 96))x$((768 * dpi / 96))"
+morvex_wine_dpi "$remote" "$dpi"
 program=
 finish() {
   [ -n "$program" ] && { kill "$program" 2>/dev/null || true; wait "$program" 2>/dev/null || true; }
   wine "$remote" desktop off "${programs[@]}" || true
-  wine "$remote" desktop-size 1024x768 || true
+  wine "$remote" desktop-size "$(morvex_wine_screen 0)" || true
   if [ "$dpi" != 0 ]; then
     wine "$remote" dpi 0 || true
-    "$MORVEX_WINESERVER" -k >/dev/null 2>&1 || true
+    morvex_wine_stop
   fi
 }
 trap finish EXIT

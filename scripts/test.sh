@@ -23,10 +23,8 @@ cmake --build --preset mingw -j "$jobs"
 # X server, and stop it again at the end, before that X server goes away.
 . cmake/wine-env.sh
 morvex_wine_env build/wineprefix
-export MORVEX_WINESERVER
-stop_wine() { "$MORVEX_WINESERVER" -k >/dev/null 2>&1 || true; }
-stop_wine
-trap stop_wine EXIT
+morvex_wine_stop
+trap morvex_wine_stop EXIT
 
 # The two runs share one registry, so they run one after the other, the 64-bit run last, so
 # that its summary closes the output. Where the host runs 32-bit code natively the 32-bit
@@ -37,8 +35,10 @@ if ! morvex_native32; then
        "run on the 64-bit build alone (this host emulates 32-bit code: a minute per process)"
 fi
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  . cmake/wine-env.sh
+  morvex_wine_env build/wineprefix
   status=0
   ctest --preset mingw || status=1
   ctest --preset mingw64 || status=1
-  "$MORVEX_WINESERVER" -k >/dev/null 2>&1 || true
+  morvex_wine_stop
   exit $status'

@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "CMorvexDlg.h"
-#include "TabDlgBase.h"
+#include "ErrorText.h"
 
 CMorvexApp theApp;
 

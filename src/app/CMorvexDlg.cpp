@@ -1,9 +1,8 @@
 #include "CMorvexDlg.h"
 
 #include "CAboutDlg.h"
-#include "PageRules.h"
+#include "ErrorText.h"
 #include "ShellOpen.h"
-#include "TabDlgBase.h"
 #include "TextConvert.h"
 #include "Translate.h"
 #include "WebLinks.h"
@@ -155,6 +154,11 @@ HBITMAP CMorvexDlg::Bitmap(UINT id)
     if (bitmap.GetSafeHandle() == nullptr)
         bitmap.LoadBitmap(id);
     return bitmap;
+}
+
+void CMorvexDlg::ShowErrorBox(HWND owner, const std::exception& error)
+{
+    ::ShowErrorBox(owner, error);
 }
 
 bool CMorvexDlg::LoadSettings()

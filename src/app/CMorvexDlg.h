@@ -34,6 +34,7 @@ public:
     HBRUSH ControlColours(HDC dc) const override;
     bool LoadSettings() override;
     void UpdateTexts() override;
+    void ShowErrorBox(HWND owner, const std::exception& error) override;
 
     bool SaveSettings();
     std::wstring MakeWebSiteAddress() const;

@@ -2,24 +2,18 @@
 
 #include <windows.h>
 
+#include "Languages.h"
 #include "TextConvert.h"
-#include "resource.h"
 
 namespace {
 
 const wchar_t kSchemeAndHost[] = L"https://www.kestrune.";
 
-
 } // namespace
 
 std::wstring MakeWebSiteAddress(const std::string& language)
 {
-    const wchar_t* domain = L"com";
-    if (language == "de")
-        domain = L"de";
-    else if (language == "fr")
-        domain = L"fr";
-    return std::wstring(kSchemeAndHost) + domain;
+    return std::wstring(kSchemeAndHost) + LanguageOrEnglish(language).webDomain;
 }
 
 std::wstring MakeLandingPageAddress(const std::string& language)
@@ -34,9 +28,6 @@ std::wstring MakeResourcesAddress(const std::string& language)
 
 BannerBitmaps BannersForLanguage(const std::string& language)
 {
-    if (language == "de")
-        return { IDB_TOP_BANNER_DE, IDB_BOTTOM_BANNER_DE };
-    if (language == "fr")
-        return { IDB_TOP_BANNER_FR, IDB_BOTTOM_BANNER_FR };
-    return { IDB_TOP_BANNER_EN, IDB_BOTTOM_BANNER_EN };
+    const LanguageInfo& info = LanguageOrEnglish(language);
+    return { info.topBanner, info.bottomBanner };
 }

@@ -4,11 +4,9 @@
 
 #include <cstring>
 
+#include "Languages.h"
+#include "Switches.h"
 #include "TextConvert.h"
-
-const char* const kSwitchFlags[kSwitchFlagCount] = {
-    "--autorun-inf", "--unknown", "--removable", "--fixed", "--network", "--cdrom", "--ramdisk",
-};
 
 namespace {
 
@@ -26,12 +24,33 @@ const VerbName kVerbs[] = {
 
 int SwitchFlagIndex(const std::string& flag)
 {
-    for (int i = 0; i < kSwitchFlagCount; ++i)
+    for (int i = 0; i < kSwitchCount; ++i)
     {
-        if (flag == kSwitchFlags[i])
+        if (flag == kSwitches[i].flag)
             return i;
     }
     return -1;
+}
+
+// The codes of --lang: "en|de|fr" in the help, "en, de or fr" in its usage error.
+std::string LanguageCodes(const char* separator, const char* lastSeparator)
+{
+    std::string codes;
+    for (size_t i = 0; i < kLanguageCount; ++i)
+    {
+        if (i > 0)
+            codes += i + 1 == kLanguageCount ? lastSeparator : separator;
+        codes += kLanguages[i].code;
+    }
+    return codes;
+}
+
+// One line of the flag list: the flag and its value, then what it does at column 25.
+std::string FlagLine(const std::string& flagAndValue, const char* meaning)
+{
+    const size_t column = 23;
+    return "  " + flagAndValue + std::string(flagAndValue.size() < column ? column - flagAndValue.size() : 1, ' ') +
+           meaning + "\n";
 }
 
 // The folder part of a path, or empty when the path names a file in the current folder.
@@ -112,8 +131,8 @@ CtlCommand ParseCommandLine(int argc, const wchar_t* const* argv)
         {
             std::string code;
             value(&code);
-            if (code != "en" && code != "de" && code != "fr")
-                throw UsageError("--lang takes en, de or fr, not \"" + code + "\"");
+            if (FindLanguage(code) == nullptr)
+                throw UsageError("--lang takes " + LanguageCodes(", ", " or ") + ", not \"" + code + "\"");
             command.language = code;
             continue;
         }
@@ -178,29 +197,25 @@ CtlCommand ParseCommandLine(int argc, const wchar_t* const* argv)
     return command;
 }
 
-const char* HelpText()
+std::string HelpText()
 {
-    return "MorvexCtl: the AutoRun policy of this PC from the command line.\n"
-           "\n"
-           "  MorvexCtl status [--json]             shows the policy and whether the PC is safe\n"
-           "  MorvexCtl disable-all [--json]        switches AutoRun off completely and saves\n"
-           "                                        (the stored drive letters are kept)\n"
-           "  MorvexCtl set FLAGS [--json]          changes the named switches and saves\n"
-           "  MorvexCtl export [--out FILE] [FLAGS] writes a registry file of what a save would\n"
-           "                                        write, without touching the registry\n"
-           "  MorvexCtl --help | --version\n"
-           "\n"
-           "FLAGS:\n"
-           "  --autorun-inf on|off   honour autorun.inf files\n"
-           "  --unknown on|off       AutoRun for drives of unknown type\n"
-           "  --removable on|off     AutoRun for removable drives\n"
-           "  --fixed on|off         AutoRun for fixed drives\n"
-           "  --network on|off       AutoRun for network drives\n"
-           "  --cdrom on|off         AutoRun for CD/DVD-ROM/Blu-ray drives\n"
-           "  --ramdisk on|off       AutoRun for RAM disks\n"
-           "  --letters LIST         drive letters with AutoRun disabled, e.g. C,E (\"\" for none)\n"
-           "  --lang en|de|fr        language of the output (English by default)\n"
-           "\n"
-           "Exit codes: 0 safe, 1 not completely safe, 2 not controlled,\n"
-           "3 the registry could not be read or written, 64 usage error.\n";
+    std::string text = "MorvexCtl: the AutoRun policy of this PC from the command line.\n"
+                       "\n"
+                       "  MorvexCtl status [--json]             shows the policy and whether the PC is safe\n"
+                       "  MorvexCtl disable-all [--json]        switches AutoRun off completely and saves\n"
+                       "                                        (the stored drive letters are kept)\n"
+                       "  MorvexCtl set FLAGS [--json]          changes the named switches and saves\n"
+                       "  MorvexCtl export [--out FILE] [FLAGS] writes a registry file of what a save would\n"
+                       "                                        write, without touching the registry\n"
+                       "  MorvexCtl --help | --version\n"
+                       "\n"
+                       "FLAGS:\n";
+    for (const SwitchInfo& switchInfo : kSwitches)
+        text += FlagLine(std::string(switchInfo.flag) + " on|off", switchInfo.flagHelp);
+    text += FlagLine("--letters LIST", "drive letters with AutoRun disabled, e.g. C,E (\"\" for none)");
+    text += FlagLine("--lang " + LanguageCodes("|", "|"), "language of the output (English by default)");
+    text += "\n"
+            "Exit codes: 0 safe, 1 not completely safe, 2 not controlled,\n"
+            "3 the registry could not be read or written, 64 usage error.\n";
+    return text;
 }

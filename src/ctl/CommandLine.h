@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "AutoRunSettings.h"
+
 enum class Verb
 {
     Help,
@@ -16,18 +18,13 @@ enum class Verb
     Export
 };
 
-// The seven switch flags in the order of the drive-type page (index as in PageRules'
-// GetSwitch/SetSwitch): --autorun-inf, then the six drive types.
-constexpr int kSwitchFlagCount = 7;
-extern const char* const kSwitchFlags[kSwitchFlagCount];
-
 struct CtlCommand
 {
     Verb verb = Verb::Help;
     bool json = false;
     std::string language = "en";
     std::wstring outFile; // export: empty writes to standard output
-    std::optional<bool> switches[kSwitchFlagCount];
+    std::optional<bool> switches[kSwitchCount]; // by switch index, as the flags stand in kSwitches
     std::optional<std::wstring> letters;
 
     bool ChangesPolicy() const;
@@ -44,4 +41,4 @@ public:
 CtlCommand ParseCommandLine(int argc, const wchar_t* const* argv);
 
 // The --help text, UTF-8, lines ending in \n.
-const char* HelpText();
+std::string HelpText();

@@ -11,7 +11,7 @@
 #include "Console.h"
 #include "LanguageStrings.h"
 #include "MorvexVersion.h"
-#include "PageRules.h"
+#include "Protection.h"
 #include "RegFile.h"
 #include "StatusReport.h"
 #include "TextConvert.h"
@@ -22,10 +22,10 @@ namespace {
 const int kUsageError = 64;
 const int kRegistryError = 3;
 
-// An error text as the window's error box shows it, on a line of its own.
+// An error text on a line of its own.
 void ReportError(const std::exception& error)
 {
-    const std::string text = morvex::WideToUtf8(ErrorBoxText(error));
+    const std::string text = ErrorText(error);
     WriteText(Stream::Error, !text.empty() && text.back() == '\n' ? text : text + "\n");
 }
 
@@ -43,7 +43,7 @@ void Report(const std::exception_ptr& failure)
 
 void ApplyFlags(const CtlCommand& command, AutoRunSettings& settings)
 {
-    for (int i = 0; i < kSwitchFlagCount; ++i)
+    for (int i = 0; i < kSwitchCount; ++i)
     {
         if (command.switches[i])
             SetSwitch(settings, i, *command.switches[i]);

@@ -5,7 +5,7 @@
 #include <exception>
 
 #include "OptionsStore.h"
-#include "PageRules.h"
+#include "Switches.h"
 #include "TextConvert.h"
 #include "LanguageStrings.h"
 
@@ -63,30 +63,8 @@ std::string WithoutAccessKey(const std::string& label)
 // Where a switch's line comes from: the drive-type page's own labels.
 std::string SwitchLabel(int index)
 {
-    LanguageStrings& strings = LanguageStrings::Instance();
-    switch (index)
-    {
-    case 0:
-        return WithoutAccessKey(strings.Translate("Automatically run &autorun.inf files"));
-    case 1:
-        return WithoutAccessKey(strings.Translate("Enabled for &unknown drives"));
-    case 2:
-        return WithoutAccessKey(strings.Translate("Enabled for &removable drives"));
-    case 3:
-        return WithoutAccessKey(strings.Translate("Enabled for &fixed drives"));
-    case 4:
-        return WithoutAccessKey(strings.Translate("Enabled for &network drives"));
-    case 5:
-        return WithoutAccessKey(strings.Translate("Enabled for C&D/DVD-ROM/Blu-ray drives"));
-    default:
-        return WithoutAccessKey(strings.Translate("Enabled for RA&M disks"));
-    }
+    return WithoutAccessKey(LanguageStrings::Instance().Translate(kSwitches[index].labelKey));
 }
-
-// The field names of AutoRunSettings, in the order of GetSwitch.
-const char* const kSwitchFields[kSwitchCount] = {
-    "runAutorunInf", "unknownDrives", "removableDrives", "fixedDrives", "networkDrives", "cdromDrives", "ramDisks",
-};
 
 const char* StatusName(ProtectionState state)
 {
@@ -155,7 +133,7 @@ std::string StatusLines(const AutoRunSettings& settings)
     std::string text = ProtectionStatusText(EvaluateProtection(settings)) + "\n";
     for (int i = 0; i < kSwitchCount; ++i)
         text += SwitchLabel(i) + ": " + (GetSwitch(settings, i) ? yes : no) + "\n";
-    text += WithoutAccessKey(catalogue.Translate("&Additionally auto-run is disabled on the following drive letters:")) + " " +
+    text += WithoutAccessKey(catalogue.Translate("Additionally auto-run is disabled on the following drive letters:")) + " " +
             (settings.disabledLetters.empty() ? catalogue.Translate("none")
                                               : morvex::WideToUtf8(settings.disabledLetters)) +
             "\n";
@@ -167,7 +145,7 @@ std::string StatusJson(const AutoRunSettings& settings, const Baseline& baseline
     const ProtectionState state = EvaluateProtection(settings);
     std::string json = "{";
     for (int i = 0; i < kSwitchCount; ++i)
-        json += JsonString(kSwitchFields[i]) + ":" + (GetSwitch(settings, i) ? "true," : "false,");
+        json += JsonString(kSwitches[i].jsonName) + ":" + (GetSwitch(settings, i) ? "true," : "false,");
     json += "\"disabledLetters\":" + JsonString(morvex::WideToUtf8(settings.disabledLetters));
     json += ",\"status\":" + JsonString(StatusName(state));
     json += ",\"statusText\":" + JsonString(ProtectionStatusText(state));
@@ -233,6 +211,16 @@ int ExitCodeFor(ProtectionState state)
         break;
     }
     return 3;
+}
+
+std::string ErrorText(const std::exception& error)
+{
+    // The window reads the policy again after such a failure; a command does not.
+    if (dynamic_cast<const PolicyChangedError*>(&error) != nullptr)
+        return LanguageStrings::Instance().Translate(
+            "Nothing was saved: the AutoRun policy changed since it was read (Group Policy, a script or another "
+            "window). Run the command again.");
+    return error.what();
 }
 
 std::string JsonString(const std::string& utf8)

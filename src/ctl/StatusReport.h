@@ -2,6 +2,7 @@
 // What status prints: the switches, the drive letters and the overview page's status line,
 // as lines or as one JSON object.
 
+#include <exception>
 #include <string>
 
 #include "AutoRunSettings.h"
@@ -30,6 +31,10 @@ std::string StatusJson(const AutoRunSettings& settings, const Baseline& baseline
 // The monitoring-plugin convention: 0 safe, 1 not completely safe, 2 not controlled,
 // 3 unknown (the policy could not be read).
 int ExitCodeFor(ProtectionState state);
+
+// The text MorvexCtl prints on standard error for a failure, without a line end: the policy's
+// own words, except where a console has its own to say what happened and what to do.
+std::string ErrorText(const std::exception& error);
 
 // A JSON string literal of a UTF-8 text, quotes included.
 std::string JsonString(const std::string& utf8);

@@ -1,6 +1,6 @@
 #include "LanguageStrings.h"
 
-#include "LanguageCode.h"
+#include "Languages.h"
 #include "StringsFile.h"
 #include "TextConvert.h"
 

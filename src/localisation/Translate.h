@@ -1,7 +1,8 @@
 #pragma once
 // T("English text"): the text in the current language, ready for a window (UTF-16).
 // Every translated text is written at its call site as its English literal inside T(...)
-// or Translate(...); the key-coverage test reads the keys from the sources that way.
+// or Translate(...), or in a table inside TextKey(...) (TextKey.h); the key-coverage test
+// reads the keys from the sources that way.
 
 #include "LanguageStrings.h"
 #include "TextConvert.h"

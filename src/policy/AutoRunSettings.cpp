@@ -4,6 +4,7 @@
 
 #include "OptionsStore.h"
 #include "PolicyEncoding.h"
+#include "Switches.h"
 #include "Win32Exception.h"
 
 namespace {
@@ -83,12 +84,6 @@ void AppendLine(std::string& lines, const char* text)
     lines += text;
 }
 
-bool AutoRunSettings::* const kSwitches[kSwitchCount] = {
-    &AutoRunSettings::runAutorunInf, &AutoRunSettings::unknownDrives, &AutoRunSettings::removableDrives,
-    &AutoRunSettings::fixedDrives,   &AutoRunSettings::networkDrives, &AutoRunSettings::cdromDrives,
-    &AutoRunSettings::ramDisks,
-};
-
 std::array<bool, kSwitchCount> SwitchesOf(const AutoRunSettings& s)
 {
     std::array<bool, kSwitchCount> switches{};
@@ -113,13 +108,13 @@ DriveTypes DriveTypesOf(const AutoRunSettings& s)
 
 bool GetSwitch(const AutoRunSettings& settings, int index)
 {
-    return index >= 0 && index < kSwitchCount && settings.*kSwitches[index];
+    return index >= 0 && index < kSwitchCount && settings.*kSwitches[index].member;
 }
 
 void SetSwitch(AutoRunSettings& settings, int index, bool enabled)
 {
     if (index >= 0 && index < kSwitchCount)
-        settings.*kSwitches[index] = enabled;
+        settings.*kSwitches[index].member = enabled;
 }
 
 const PolicyValueInfo& InfoOf(PolicyValue value)
@@ -197,11 +192,11 @@ std::vector<PlannedWrite> AutoRunSettings::PlanSave() const
 std::vector<PlannedWrite> AutoRunSettings::Plan(bool switchesChosen) const
 {
     const std::array<bool, kSwitchCount> switches = SwitchesOf(*this);
-    const bool mappingChanged = switchesChosen || switches[0] != loadedSwitches[0];
+    const bool mappingChanged = switchesChosen || switches[kAutorunInfSwitch] != loadedSwitches[kAutorunInfSwitch];
     bool typesChanged = switchesChosen;
     for (int i = 1; i < kSwitchCount; ++i)
         typesChanged = typesChanged || switches[i] != loadedSwitches[i];
-    const bool cdromChanged = switchesChosen || switches[5] != loadedSwitches[5];
+    const bool cdromChanged = switchesChosen || switches[kCdromSwitch] != loadedSwitches[kCdromSwitch];
     const std::uint32_t letters = LetterMask(disabledLetters);
     const bool lettersChanged = letters != loadedLetters;
 

@@ -1,6 +1,8 @@
 #pragma once
 // How safe the PC is against AutoRun, as the overview page and the command line sum it up.
 
+#include <string>
+
 #include "AutoRunSettings.h"
 
 enum class ProtectionState
@@ -12,3 +14,7 @@ enum class ProtectionState
 };
 
 ProtectionState EvaluateProtection(const AutoRunSettings& settings);
+
+// The status line for a state, in the catalogue's current language (UTF-8): the overview page
+// and MorvexCtl say the same.
+std::string ProtectionStatusText(ProtectionState state);

@@ -3,7 +3,6 @@
 #include "ByDriveLetterTab.h"
 #include "ByDriveTypeTab.h"
 #include "DisableAutorunTab.h"
-#include "PageRules.h"
 #include "Translate.h"
 #include "resource.h"
 
@@ -32,6 +31,16 @@ std::wstring Title(int index)
 }
 
 } // namespace
+
+PagePlacement PagePlacementFor(const RECT& client, const RECT& firstItem)
+{
+    PagePlacement placement;
+    placement.x = firstItem.left;
+    placement.y = firstItem.bottom + 1;
+    placement.width = client.right - firstItem.left - 1;
+    placement.height = client.bottom - firstItem.bottom - 2;
+    return placement;
+}
 
 AutoRunTabCtrl::AutoRunTabCtrl() = default;
 

@@ -7,6 +7,18 @@
 
 #include "TabDlgBase.h"
 
+// Where a page stands inside the tab control: just below the first tab button, one pixel
+// inside the right and bottom edges of the client area. Both rectangles in the tab
+// control's client coordinates.
+struct PagePlacement
+{
+    int x;
+    int y;
+    int width;
+    int height;
+};
+PagePlacement PagePlacementFor(const RECT& client, const RECT& firstItem);
+
 // The main window's tab control. It owns the three pages, shows one of them below its row
 // of buttons and switches pages when a button is clicked or chosen with the arrow keys.
 class AutoRunTabCtrl : public CTabCtrl

@@ -3,10 +3,6 @@
 #include "Translate.h"
 #include "resource.h"
 
-BEGIN_MESSAGE_MAP(ByDriveLetterTab, CDialog)
-    ON_WM_CTLCOLOR()
-END_MESSAGE_MAP()
-
 ByDriveLetterTab::ByDriveLetterTab(CWnd* parent)
     : TabDlgBase(IDD_BY_DRIVE_LETTER_TAB, parent)
 {
@@ -32,7 +28,7 @@ void ByDriveLetterTab::ControlsToSettings(AutoRunSettings& settings)
 
 void ByDriveLetterTab::TranslateTexts()
 {
-    SetDlgItemText(IDC_DRIVE_LETTER_GROUP, T("Disable autorun on specific drive le&tters"));
-    SetDlgItemText(IDC_DRIVE_LETTER_LABEL, T("&Additionally auto-run is disabled on the following drive letters:"));
+    SetDlgItemText(IDC_DRIVE_LETTER_GROUP, T("Disable autorun on specific drive letters"));
+    SetDlgItemText(IDC_DRIVE_LETTER_LABEL, T("Additionally auto-run is disabled on the following drive letters:"));
     Invalidate(TRUE);
 }

@@ -17,8 +17,6 @@ public:
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
 
-    DECLARE_MESSAGE_MAP()
-
 private:
     CEdit m_letters;
 };

@@ -3,9 +3,36 @@
 #include "Translate.h"
 #include "resource.h"
 
-BEGIN_MESSAGE_MAP(ByDriveTypeTab, CDialog)
+namespace {
+
+// The check box of switch i (whose text is its label) and the ball beside it.
+constexpr int CheckBoxOf(int i)
+{
+    return IDC_RUN_AUTORUN_INF + kSwitches[i].controlOffset;
+}
+constexpr int BallOf(int i)
+{
+    return IDC_BALL_RUN_AUTORUN_INF + kSwitches[i].controlOffset;
+}
+
+// The template's controls stand where the switch table puts them.
+constexpr bool Follows(bool AutoRunSettings::*member, int checkBox, int ball)
+{
+    return CheckBoxOf(SwitchIndex(member)) == checkBox && BallOf(SwitchIndex(member)) == ball;
+}
+static_assert(Follows(&AutoRunSettings::runAutorunInf, IDC_RUN_AUTORUN_INF, IDC_BALL_RUN_AUTORUN_INF), "autorun.inf");
+static_assert(Follows(&AutoRunSettings::unknownDrives, IDC_UNKNOWN_DRIVES, IDC_BALL_UNKNOWN_DRIVES), "unknown");
+static_assert(Follows(&AutoRunSettings::removableDrives, IDC_REMOVABLE_DRIVES, IDC_BALL_REMOVABLE_DRIVES),
+              "removable");
+static_assert(Follows(&AutoRunSettings::fixedDrives, IDC_FIXED_DRIVES, IDC_BALL_FIXED_DRIVES), "fixed");
+static_assert(Follows(&AutoRunSettings::networkDrives, IDC_NETWORK_DRIVES, IDC_BALL_NETWORK_DRIVES), "network");
+static_assert(Follows(&AutoRunSettings::cdromDrives, IDC_CDROM_DRIVES, IDC_BALL_CDROM_DRIVES), "CD-ROM");
+static_assert(Follows(&AutoRunSettings::ramDisks, IDC_RAM_DISKS, IDC_BALL_RAM_DISKS), "RAM disks");
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(ByDriveTypeTab, TabDlgBase)
     ON_BN_CLICKED(IDC_SELECT_ALL, &ByDriveTypeTab::OnSelectAll)
-    ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
 ByDriveTypeTab::ByDriveTypeTab(CWnd* parent)
@@ -19,10 +46,10 @@ void ByDriveTypeTab::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
     for (int i = 0; i < kSwitchCount; ++i)
-        DDX_Control(pDX, IDC_RUN_AUTORUN_INF + i, m_switches[i]);
+        DDX_Control(pDX, CheckBoxOf(i), m_switches[i]);
     DDX_Control(pDX, IDC_SELECT_ALL, m_selectAll);
     for (int i = 0; i < kSwitchCount; ++i)
-        DDX_Control(pDX, IDC_BALL_RUN_AUTORUN_INF + i, m_balls[i]);
+        DDX_Control(pDX, BallOf(i), m_balls[i]);
 }
 
 // The template lists the boxes in the order of the switches; Tab walks them as they stand
@@ -61,22 +88,20 @@ void ByDriveTypeTab::ControlsToSettings(AutoRunSettings& settings)
 
 void ByDriveTypeTab::TranslateTexts()
 {
-    SetDlgItemText(IDC_RUN_AUTORUN_INF, T("Automatically run &autorun.inf files"));
-    SetDlgItemText(IDC_DRIVE_TYPE_GROUP, T("Autorun status on a drive &type basis"));
-    SetDlgItemText(IDC_UNKNOWN_DRIVES, T("Enabled for &unknown drives"));
-    SetDlgItemText(IDC_REMOVABLE_DRIVES, T("Enabled for &removable drives"));
-    SetDlgItemText(IDC_FIXED_DRIVES, T("Enabled for &fixed drives"));
-    SetDlgItemText(IDC_NETWORK_DRIVES, T("Enabled for &network drives"));
-    SetDlgItemText(IDC_CDROM_DRIVES, T("Enabled for C&D/DVD-ROM/Blu-ray drives"));
-    SetDlgItemText(IDC_RAM_DISKS, T("Enabled for RA&M disks"));
-    SetDlgItemText(IDC_SELECT_ALL, T("Select a&ll"));
+    for (int i = 0; i < kSwitchCount; ++i)
+        SetDlgItemText(CheckBoxOf(i), T(kSwitches[i].labelKey));
+    SetDlgItemText(IDC_DRIVE_TYPE_GROUP, T("Autorun status on a drive type basis"));
+    SetDlgItemText(IDC_SELECT_ALL, T("Select all"));
     Invalidate(TRUE);
 }
 
-// Only the boxes follow "Select a&ll"; the balls keep showing what is stored.
+// Only the drive types' boxes follow "Select all"; the balls keep showing what is stored.
 void ByDriveTypeTab::OnSelectAll()
 {
     const int state = m_selectAll.GetCheck();
-    for (int i = 1; i < kSwitchCount; ++i)
-        m_switches[i].SetCheck(state);
+    for (int i = 0; i < kSwitchCount; ++i)
+    {
+        if (IsDriveType(i))
+            m_switches[i].SetCheck(state);
+    }
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "TabDlgBase.h"
-#include "PageRules.h"
+#include "Switches.h"
 
 // The second page: a check box and a ball for autorun.inf and each drive type, and
 // "Select all" for the six drive types. The balls show the policy as last loaded, the

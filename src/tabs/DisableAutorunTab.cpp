@@ -2,15 +2,15 @@
 
 #include <exception>
 
-#include "PageRules.h"
+#include "Languages.h"
+#include "Protection.h"
 #include "TextConvert.h"
 #include "Translate.h"
 #include "resource.h"
 
-BEGIN_MESSAGE_MAP(DisableAutorunTab, CDialog)
+BEGIN_MESSAGE_MAP(DisableAutorunTab, TabDlgBase)
     ON_CBN_SELCHANGE(IDC_LANGUAGE, &DisableAutorunTab::OnLanguageChange)
     ON_BN_CLICKED(IDC_DISABLE_EVERYTHING, &DisableAutorunTab::OnDisableEverythingAndSave)
-    ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
 
 DisableAutorunTab::DisableAutorunTab(CWnd* parent)
@@ -55,8 +55,8 @@ void DisableAutorunTab::ControlsToSettings(AutoRunSettings&)
 
 void DisableAutorunTab::TranslateTexts()
 {
-    SetDlgItemText(IDC_DISABLE_EVERYTHING, T("&Disable Everything and Save"));
-    SetDlgItemText(IDC_LANGUAGE_LABEL, T("Select &language:"));
+    SetDlgItemText(IDC_DISABLE_EVERYTHING, T("Disable Everything and Save"));
+    SetDlgItemText(IDC_LANGUAGE_LABEL, T("Select language:"));
     SetDlgItemText(IDC_EXPLANATION, T("AutoRun should be completely disabled on your PC so that removable media like USB Sticks or CD/DVD drives cannot execute programs automatically. This will protect your PC against malware (e.g. Conficker worm, Stuxnet etc.) that could infect your computer."));
     if (const PageHost* host = Host())
         SettingsToControls(host->Settings());
@@ -78,7 +78,8 @@ void DisableAutorunTab::OnDisableEverythingAndSave()
     }
     catch (const std::exception& error)
     {
-        ShowErrorBox(m_hWnd, error);
+        if (PageHost* host = Host())
+            host->ShowErrorBox(m_hWnd, error);
     }
 
     if (PageHost* host = Host())

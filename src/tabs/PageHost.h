@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <exception>
+
 #include "AutoRunSettings.h"
 
 // What the pages need of the window that holds them. The main dialog provides it; pages find
@@ -19,6 +21,8 @@ public:
     virtual bool LoadSettings() = 0;
     // Sets every text of the window and its pages in the current language.
     virtual void UpdateTexts() = 0;
+    // The window's error box for a failed load or save, owned by the given window.
+    virtual void ShowErrorBox(HWND owner, const std::exception& error) = 0;
 
 protected:
     ~PageHost() = default;

@@ -1,13 +1,8 @@
 #include "TabDlgBase.h"
 
-#include "PageRules.h"
-#include "Translate.h"
-
-void ShowErrorBox(HWND owner, const std::exception& error)
-{
-    MessageBoxW(owner, ErrorBoxText(error).c_str(), T("Error").c_str(), MB_ICONERROR);
-}
-
+BEGIN_MESSAGE_MAP(TabDlgBase, CDialog)
+    ON_WM_CTLCOLOR()
+END_MESSAGE_MAP()
 
 TabDlgBase::TabDlgBase(UINT templateId, CWnd* parent)
     : CDialog(templateId, parent)

@@ -1,14 +1,8 @@
 #pragma once
 
-#include <exception>
-
 #include "Afx.h"
 #include "AutoRunSettings.h"
 #include "PageHost.h"
-
-// The window's one error box: caption "Error" in the current language, the error's text as
-// the policy words it (ours translated), owned by the given window.
-void ShowErrorBox(HWND owner, const std::exception& error);
 
 // A page of the main window's tab control: a modeless child dialog through which the main
 // dialog shows the policy, collects it back and re-translates the page.
@@ -36,6 +30,8 @@ public:
 protected:
     // The window that holds the pages and owns the policy they show; null before it exists.
     static PageHost* Host();
-    // Every page's colour handler (each page lists it in its own message map).
+    // The colour handler of every page: each page's message map chains to this class's.
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
+
+    DECLARE_MESSAGE_MAP()
 };

@@ -104,9 +104,9 @@ std::string StatusLines(const std::array<bool, 7>& fields, const std::string& le
 {
     const auto strings = LanguageFile(language);
     const char* const labels[7] = {
-        "Automatically run &autorun.inf files", "Enabled for &unknown drives", "Enabled for &removable drives",
-        "Enabled for &fixed drives",            "Enabled for &network drives", "Enabled for C&D/DVD-ROM/Blu-ray drives",
-        "Enabled for RA&M disks"};
+        "Automatically run autorun.inf files", "Enabled for unknown drives", "Enabled for removable drives",
+        "Enabled for fixed drives",            "Enabled for network drives", "Enabled for CD/DVD-ROM/Blu-ray drives",
+        "Enabled for RAM disks"};
     // The page's labels without their access-key marks.
     const auto label = [&](const char* key) {
         std::string text = Translated(strings, key);
@@ -116,7 +116,7 @@ std::string StatusLines(const std::array<bool, 7>& fields, const std::string& le
     std::string text = Translated(strings, status) + "\n";
     for (size_t i = 0; i < 7; ++i)
         text += label(labels[i]) + ": " + Translated(strings, fields[i] ? "yes" : "no") + "\n";
-    text += label("&Additionally auto-run is disabled on the following drive letters:") + " " +
+    text += label("Additionally auto-run is disabled on the following drive letters:") + " " +
             (letters.empty() ? Translated(strings, "none") : letters) + "\n";
     return text;
 }

@@ -19,19 +19,6 @@ std::string Narrow(const std::wstring& text)
 }
 } // namespace
 
-const std::vector<ValueName>& PolicyValues()
-{
-    static const std::vector<ValueName> values = {
-        {HKEY_LOCAL_MACHINE, kIniMappingKey, L""},
-        {HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoDriveTypeAutoRun"},
-        {HKEY_CURRENT_USER, kExplorerPolicyKey, L"NoDriveTypeAutoRun"},
-        {HKEY_LOCAL_MACHINE, kCdromKey, L"AutoRun"},
-        {HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoDriveAutoRun"},
-        {HKEY_CURRENT_USER, kExplorerPolicyKey, L"NoDriveAutoRun"},
-    };
-    return values;
-}
-
 // The registry calls themselves are the unit tests' (testreg); these give their answers the
 // window tests' form: no value, or false, where testreg throws.
 std::optional<RegValue> ReadValue(HKEY root, const wchar_t* key, const wchar_t* name)
@@ -96,11 +83,7 @@ RegValue String(const std::wstring& text, DWORD type)
 std::optional<DWORD> ReadDword(HKEY root, const wchar_t* key, const wchar_t* name)
 {
     const auto value = ReadValue(root, key, name);
-    if (!value || value->type != REG_DWORD || value->data.size() != sizeof(DWORD))
-        return std::nullopt;
-    DWORD result = 0;
-    memcpy(&result, value->data.data(), sizeof(result));
-    return result;
+    return value ? testreg::DwordOf({L"", value->type, value->data}) : std::nullopt;
 }
 
 std::optional<std::wstring> ReadString(HKEY root, const wchar_t* key, const wchar_t* name)

@@ -8,12 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "RegistryTestSupport.h"
+
 namespace e2e {
 
-constexpr const wchar_t* kIniMappingKey =
-    L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\IniFileMapping\\Autorun.inf";
-constexpr const wchar_t* kExplorerPolicyKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer";
-constexpr const wchar_t* kCdromKey = L"SYSTEM\\CurrentControlSet\\Services\\cdrom";
+// The keys, the value names and the six values of the policy are the unit tests' too.
+using testreg::kCdromKey;
+using testreg::kExplorerPolicyKey;
+using testreg::kIniMappingKey;
+using testreg::PolicyValues;
+using testreg::ValueName;
+
 constexpr const wchar_t* kDoesNotExist = L"@SYS:DoesNotExist";
 
 struct RegValue
@@ -23,16 +28,6 @@ struct RegValue
     bool operator==(const RegValue& other) const { return type == other.type && data == other.data; }
     bool operator!=(const RegValue& other) const { return !(*this == other); }
 };
-
-struct ValueName
-{
-    HKEY root;
-    const wchar_t* key;
-    const wchar_t* name; // empty: the default value
-};
-
-// The six values that make up the policy.
-const std::vector<ValueName>& PolicyValues();
 
 std::optional<RegValue> ReadValue(HKEY root, const wchar_t* key, const wchar_t* name);
 bool WriteValue(HKEY root, const wchar_t* key, const wchar_t* name, const RegValue& value);

@@ -68,7 +68,7 @@ put_back() {
   done
   # The fresh prefix's own server goes with it.
   if [ -d "$fresh_prefix" ]; then
-    (morvex_wine_env "$fresh_prefix" && "$MORVEX_WINESERVER" -k >/dev/null 2>&1) || true
+    (morvex_wine_env "$fresh_prefix" && morvex_wine_stop) || true
     rm -rf "$fresh_prefix" "$fresh_prefix.lock"
   fi
 }
@@ -85,7 +85,7 @@ first_json=$(ctl "$test_prefix" status --json || true)
 first_values=$(policy_values "$test_prefix")
 
 # A brand-new prefix each time: nothing of an earlier run may help the import.
-(morvex_wine_env "$fresh_prefix" && "$MORVEX_WINESERVER" -k >/dev/null 2>&1) || true
+(morvex_wine_env "$fresh_prefix" && morvex_wine_stop) || true
 rm -rf "$fresh_prefix" "$fresh_prefix.lock"
 reg "$fresh_prefix" import "$(windows_path "$work/policy.reg")" || fail "reg import rejected the exported file"
 second_json=$(ctl "$fresh_prefix" status --json || true)

@@ -153,8 +153,8 @@ std::wstring PackagedFile(const std::wstring& name)
 
 std::vector<std::wstring> ExpectedFiles()
 {
-    std::vector<std::wstring> files = {L"Morvex.exe", L"lang\\de.strings", L"lang\\fr.strings",
-                                       L"PolicyDefinitions\\Morvex.admx",
+    std::vector<std::wstring> files = {L"Morvex.exe", L"lang\\en.strings", L"lang\\de.strings",
+                                       L"lang\\fr.strings", L"PolicyDefinitions\\Morvex.admx",
                                        L"PolicyDefinitions\\en-US\\Morvex.adml",
                                        L"PolicyDefinitions\\de-DE\\Morvex.adml",
                                        L"PolicyDefinitions\\fr-FR\\Morvex.adml"};

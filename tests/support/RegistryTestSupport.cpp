@@ -216,6 +216,27 @@ std::optional<Value> Read(HKEY root, const std::wstring& path, const std::wstrin
     return value;
 }
 
+std::optional<DWORD> DwordOf(const Value& value)
+{
+    if (value.type != REG_DWORD || value.data.size() != sizeof(DWORD))
+        return std::nullopt;
+    return static_cast<DWORD>(value.data[0] | value.data[1] << 8 | value.data[2] << 16 |
+                              static_cast<DWORD>(value.data[3]) << 24);
+}
+
+const std::vector<ValueName>& PolicyValues()
+{
+    static const std::vector<ValueName> values = {
+        {HKEY_LOCAL_MACHINE, kIniMappingKey, L""},
+        {HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoDriveTypeAutoRun"},
+        {HKEY_CURRENT_USER, kExplorerPolicyKey, L"NoDriveTypeAutoRun"},
+        {HKEY_LOCAL_MACHINE, kCdromKey, L"AutoRun"},
+        {HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoDriveAutoRun"},
+        {HKEY_CURRENT_USER, kExplorerPolicyKey, L"NoDriveAutoRun"},
+    };
+    return values;
+}
+
 std::string SystemText(DWORD code)
 {
     wchar_t* text = nullptr;

@@ -15,6 +15,21 @@ namespace testreg {
 constexpr REGSAM kView64 = KEY_WOW64_64KEY;
 constexpr REGSAM kView32 = KEY_WOW64_32KEY;
 
+// Where the AutoRun policy lives, written out here rather than taken from the code under test.
+constexpr const wchar_t* kIniMappingKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\IniFileMapping\\Autorun.inf";
+constexpr const wchar_t* kPoliciesKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies";
+constexpr const wchar_t* kExplorerPolicyKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer";
+constexpr const wchar_t* kCdromKey = L"SYSTEM\\CurrentControlSet\\Services\\cdrom";
+
+struct ValueName
+{
+    HKEY root;
+    const wchar_t* key;
+    const wchar_t* name; // empty: the default value
+};
+// The six values that make up the policy, in the order the program reads them.
+const std::vector<ValueName>& PolicyValues();
+
 struct Value
 {
     std::wstring name;
@@ -50,6 +65,8 @@ void WriteText(HKEY root, const std::wstring& path, const std::wstring& name, co
                DWORD type = REG_SZ, REGSAM view = kView64);
 void DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name, REGSAM view = kView64);
 std::optional<Value> Read(HKEY root, const std::wstring& path, const std::wstring& name, REGSAM view = kView64);
+// The number of a REG_DWORD of four bytes; nothing for any other type or size.
+std::optional<DWORD> DwordOf(const Value& value);
 
 // The system's text for a Win32 error code, UTF-8, as Windows (or Wine) words it.
 std::string SystemText(DWORD code);

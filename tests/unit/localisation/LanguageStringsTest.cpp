@@ -2,7 +2,7 @@
 // uses language codes of its own ("zt-..."), so no real translation is touched, and removes
 // what it wrote. The tests of one program share the folder: they run under one CTest lock.
 
-#include "LanguageCode.h"
+#include "Languages.h"
 #include "LanguageStrings.h"
 
 #include <windows.h>

@@ -2,9 +2,9 @@
 """Lists the translation keys that the program's sources pass to the catalogue.
 
 Every translated text is written at its call site as its English literal, inside T(...) or
-Translate(...). This finds those calls whose whole argument is a string literal (adjacent
-literals are joined, as the compiler joins them) and writes the keys as a C++ initialiser
-list, one literal per line:
+Translate(...), or in a table, marked by TextKey(...). This finds those calls and marks whose
+whole argument is a string literal (adjacent literals are joined, as the compiler joins them)
+and writes the keys as a C++ initialiser list, one literal per line:
 
     translation_keys.py OUTPUT SOURCE_DIR
 
@@ -28,7 +28,7 @@ TOKEN = re.compile(
 )
 
 CALL = re.compile(
-    r'(?<![\w.:>])(?:T|Translate)\s*\(\s*'
+    r'(?<![\w.:>])(?:T|Translate|TextKey)\s*\(\s*'
     r'((?:(?:u8)?"(?:[^"\\\n]|\\.)*"\s*)+)\)'
     r'|(?<=[.>:])Translate\s*\(\s*((?:(?:u8)?"(?:[^"\\\n]|\\.)*"\s*)+)\)'
 )

@@ -23,10 +23,12 @@ void Texts()
     const char* text = "T(\"inside a string\")";
     NOT_T("not this") ; my.T("nor this");
 }
+const Row kRows[] = {{"--flag", TextKey("In a table")}, {"--other", NotTextKey("not this")}};
 '''
 
 EXPECTED = [
     r'{"Error", "a.cpp"},',
+    r'{"In a table", "a.cpp"},',
     r'{"Joined over two lines", "a.cpp"},',
     r'{"Plain", "a.cpp"},',
     r'{"Quote \042 and backslash \134 and AA", "a.cpp"},',

@@ -4,10 +4,10 @@
 
 namespace policytest {
 
-const std::wstring kMappingKey = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\IniFileMapping\\Autorun.inf";
-const std::wstring kPoliciesKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies";
-const std::wstring kExplorerKey = kPoliciesKey + L"\\Explorer";
-const std::wstring kCdromKey = L"SYSTEM\\CurrentControlSet\\Services\\cdrom";
+const std::wstring kMappingKey = testreg::kIniMappingKey;
+const std::wstring kPoliciesKey = testreg::kPoliciesKey;
+const std::wstring kExplorerKey = testreg::kExplorerPolicyKey;
+const std::wstring kCdromKey = testreg::kCdromKey;
 
 Fields Fields::Of(const AutoRunSettings& s)
 {
@@ -111,10 +111,7 @@ std::optional<DWORD> PolicyRegistryTest::ReadDword(HKEY root, const std::wstring
         return std::nullopt;
     EXPECT_EQ(static_cast<DWORD>(REG_DWORD), value->type) << testreg::Utf8(name);
     EXPECT_EQ(4u, value->data.size()) << testreg::Utf8(name);
-    if (value->data.size() != 4)
-        return std::nullopt;
-    return static_cast<DWORD>(value->data[0] | value->data[1] << 8 | value->data[2] << 16 |
-                              static_cast<DWORD>(value->data[3]) << 24);
+    return testreg::DwordOf(*value);
 }
 
 } // namespace policytest
