@@ -25,7 +25,11 @@ const int kRegistryError = 3;
 // An error text as the window's error box shows it, on a line of its own.
 void ReportError(const std::exception& error)
 {
-    const std::string text = morvex::WideToUtf8(ErrorBoxText(error));
+    // A save stopped between its writes: the policy's own text names what was written.
+    const auto* changed = dynamic_cast<const PolicyChangedError*>(&error);
+    const std::string text = changed != nullptr && !changed->Written().empty()
+                                 ? std::string(error.what())
+                                 : morvex::WideToUtf8(ErrorBoxText(error));
     WriteText(Stream::Error, !text.empty() && text.back() == '\n' ? text : text + "\n");
 }
 
@@ -46,7 +50,7 @@ void ApplyFlags(const CtlCommand& command, AutoRunSettings& settings)
     for (int i = 0; i < kSwitchFlagCount; ++i)
     {
         if (command.switches[i])
-            SetSwitch(settings, i, *command.switches[i]);
+            settings.Choose(i, *command.switches[i]);
     }
     if (command.letters)
         settings.disabledLetters = *command.letters;

@@ -1,11 +1,37 @@
 #include "TabDlgBase.h"
 
 #include "PageRules.h"
+#include "TextConvert.h"
 #include "Translate.h"
+
+namespace {
+
+// A save that another program overtook: what happened in the window's language, then the
+// values by their registry names, which no language changes.
+std::wstring ChangedPolicyText(const PolicyChangedError& error)
+{
+    std::wstring text = error.Written().empty()
+                            ? ErrorBoxText(error)
+                            : T("Another program changed the AutoRun policy while it was being saved. Saving stopped "
+                                "at the value below, which that program changed; the window now shows the current "
+                                "policy.");
+    text += L"\r\n\r\n" + morvex::Utf8ToWide(DescribeValue(error.Changed()));
+    if (!error.Written().empty())
+    {
+        text += L"\r\n\r\n" + T("Saved before it stopped:");
+        for (PolicyValue value : error.Written())
+            text += L"\r\n" + morvex::Utf8ToWide(DescribeValue(value));
+    }
+    return text;
+}
+
+} // namespace
 
 void ShowErrorBox(HWND owner, const std::exception& error)
 {
-    MessageBoxW(owner, ErrorBoxText(error).c_str(), T("Error").c_str(), MB_ICONERROR);
+    const auto* changed = dynamic_cast<const PolicyChangedError*>(&error);
+    const std::wstring text = changed != nullptr ? ChangedPolicyText(*changed) : ErrorBoxText(error);
+    MessageBoxW(owner, text.c_str(), T("Error").c_str(), MB_ICONERROR);
 }
 
 
