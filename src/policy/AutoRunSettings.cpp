@@ -288,14 +288,14 @@ bool AutoRunSettings::Decided(int switchIndex) const
 std::vector<PlannedWrite> AutoRunSettings::PlanSave() const
 {
     const std::array<bool, kSwitchCount> switches = SwitchesOf(*this);
-    std::array<bool, kSwitchCount> changed{};
+    std::array<bool, kSwitchCount> switchChanged{};
     for (int i = 0; i < kSwitchCount; ++i)
-        changed[i] = chosen[i] || switches[i] != loadedSwitches[i];
-    const bool mappingChanged = changed[0];
+        switchChanged[i] = chosen[i] || switches[i] != loadedSwitches[i];
+    const bool mappingChanged = switchChanged[0];
     bool typesChanged = false;
     for (int i = 1; i < kSwitchCount; ++i)
-        typesChanged = typesChanged || changed[i];
-    const bool cdromChanged = changed[5];
+        typesChanged = typesChanged || switchChanged[i];
+    const bool cdromChanged = switchChanged[5];
     const std::uint32_t letters = LetterMask(disabledLetters);
 
     // Written anew over a value that could not be read, a drive type that the readable values
@@ -308,7 +308,7 @@ std::vector<PlannedWrite> AutoRunSettings::PlanSave() const
     {
         for (int i = 1; i < kSwitchCount; ++i)
         {
-            if (!Decided(i) && !changed[i])
+            if (!Decided(i) && !switchChanged[i])
                 SetSwitch(typesToWrite, i, false);
         }
     }

@@ -137,10 +137,10 @@ public:
 
     // False after a Load that met a value it could not read (or did not finish).
     bool ReadComplete() const { return complete; }
-    // True when the values the last Load could read decide the switch: a value that feeds
-    // it was read, or a readable one switches it off whatever the others hold (a drive type's
-    // bit in either hive, or for CD-ROM the service value). False: what the switch shows is
-    // only a guess. True before any Load and for an index out of range.
+    // True when the values the last Load could read decide the switch: every value that
+    // feeds it was read, or a readable one switches it off whatever the others hold (a drive
+    // type's bit in either hive, or for CD-ROM the service value 0). False: what the switch
+    // shows is only a guess. True before any Load and for an index out of range.
     bool Decided(int switchIndex) const;
     // As the last Load found it; Absent before any Load.
     const StoredValue& Stored(PolicyValue value) const;
