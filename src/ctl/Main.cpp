@@ -46,7 +46,7 @@ void ApplyFlags(const CtlCommand& command, AutoRunSettings& settings)
     for (int i = 0; i < kSwitchCount; ++i)
     {
         if (command.switches[i])
-            SetSwitch(settings, i, *command.switches[i]);
+            settings.Choose(i, *command.switches[i]);
     }
     if (command.letters)
         settings.disabledLetters = *command.letters;

@@ -215,12 +215,15 @@ int ExitCodeFor(ProtectionState state)
 
 std::string ErrorText(const std::exception& error)
 {
+    const auto* changed = dynamic_cast<const PolicyChangedError*>(&error);
+    // A save stopped between its writes: the policy's own text says what was written.
+    if (changed == nullptr || !changed->Written().empty())
+        return error.what();
     // The window reads the policy again after such a failure; a command does not.
-    if (dynamic_cast<const PolicyChangedError*>(&error) != nullptr)
-        return LanguageStrings::Instance().Translate(
-            "Nothing was saved: the AutoRun policy changed since it was read (Group Policy, a script or another "
-            "window). Run the command again.");
-    return error.what();
+    return LanguageStrings::Instance().Translate(
+               "Nothing was saved: the AutoRun policy changed since it was read (Group Policy, a script or another "
+               "window). Run the command again.") +
+           "\n" + DescribeValue(changed->Changed());
 }
 
 std::string JsonString(const std::string& utf8)

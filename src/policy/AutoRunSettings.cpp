@@ -5,6 +5,7 @@
 #include "OptionsStore.h"
 #include "PolicyEncoding.h"
 #include "Switches.h"
+#include "TextConvert.h"
 #include "Win32Exception.h"
 
 namespace {
@@ -50,6 +51,13 @@ bool SecondOfPair(PolicyValue first, PolicyValue& second)
     }
 }
 
+// What a number counts as where it is not there: the CD-ROM service's AutoRun is on unless
+// set to 0. A REG_DWORD of no bytes keeps it too, as a shorter one keeps its high bytes.
+DWORD DefaultOf(PolicyValue value)
+{
+    return value == PolicyValue::CdromAutoRun ? 1 : 0;
+}
+
 StoredValue Read(OptionsStore& store, PolicyValue value)
 {
     const PolicyValueInfo& info = InfoOf(value);
@@ -62,13 +70,48 @@ StoredValue Read(OptionsStore& store, PolicyValue value)
     else
     {
         DWORD number = 0;
-        if (store.GetDword(RootOf(value), info.keyPath, info.valueName, number, 0))
+        if (store.GetDword(RootOf(value), info.keyPath, info.valueName, number, DefaultOf(value)))
         {
             result.state = StoredValue::State::Number;
             result.number = number;
         }
     }
     return result;
+}
+
+// Read for a comparison: a value that cannot be read compares as unreadable.
+StoredValue ReadForComparison(OptionsStore& store, PolicyValue value)
+{
+    try
+    {
+        return Read(store, value);
+    }
+    catch (const Win32Exception&)
+    {
+        StoredValue unreadable;
+        unreadable.state = StoredValue::State::Unreadable;
+        return unreadable;
+    }
+}
+
+// What the registry holds once a write has landed.
+StoredValue AfterWrite(const PlannedWrite& write)
+{
+    StoredValue value;
+    switch (write.kind)
+    {
+    case PlannedWrite::Kind::Delete:
+        break;
+    case PlannedWrite::Kind::Text:
+        value.state = StoredValue::State::Text;
+        value.text = write.text;
+        break;
+    case PlannedWrite::Kind::Number:
+        value.state = StoredValue::State::Number;
+        value.number = write.number;
+        break;
+    }
+    return value;
 }
 
 // A number that is absent or unreadable counts as the default.
@@ -90,6 +133,16 @@ std::array<bool, kSwitchCount> SwitchesOf(const AutoRunSettings& s)
     for (int i = 0; i < kSwitchCount; ++i)
         switches[i] = GetSwitch(s, i);
     return switches;
+}
+
+void SetDriveTypes(AutoRunSettings& s, const DriveTypes& types)
+{
+    s.unknownDrives = types.unknownDrives;
+    s.removableDrives = types.removableDrives;
+    s.fixedDrives = types.fixedDrives;
+    s.networkDrives = types.networkDrives;
+    s.cdromDrives = types.cdromDrives;
+    s.ramDisks = types.ramDisks;
 }
 
 DriveTypes DriveTypesOf(const AutoRunSettings& s)
@@ -127,9 +180,26 @@ bool StoredValue::operator==(const StoredValue& other) const
     return state == other.state && number == other.number && text == other.text;
 }
 
-const char* PolicyChangedError::what() const noexcept
+std::string DescribeValue(PolicyValue value)
 {
-    return "Another program has changed the AutoRun policy since it was read. Nothing was saved.";
+    const PolicyValueInfo& info = InfoOf(value);
+    return std::string(info.machineHive ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") +
+           morvex::WideToUtf8(info.keyPath) + ", " +
+           (*info.valueName == L'\0' ? std::string("(Default)") : morvex::WideToUtf8(info.valueName));
+}
+
+PolicyChangedError::PolicyChangedError(PolicyValue changedValue, std::vector<PolicyValue> writtenBefore)
+    : changed(changedValue), written(std::move(writtenBefore))
+{
+    message = "Another program has changed the AutoRun policy since it was read (" + DescribeValue(changed) + ").";
+    if (written.empty())
+    {
+        message += " Nothing was saved.";
+        return;
+    }
+    message += " Saving stopped there; already saved:";
+    for (PolicyValue value : written)
+        message += "\r\n" + DescribeValue(value);
 }
 
 const StoredValue& AutoRunSettings::Stored(PolicyValue value) const
@@ -163,13 +233,7 @@ void AutoRunSettings::Load()
 
     const std::uint32_t types = NumberOr(values[IndexOf(PolicyValue::MachineDriveTypes)], 0) |
                                 NumberOr(values[IndexOf(PolicyValue::UserDriveTypes)], 0);
-    const DriveTypes drives = DriveTypesFrom(types, NumberOr(values[IndexOf(PolicyValue::CdromAutoRun)], 1));
-    unknownDrives = drives.unknownDrives;
-    removableDrives = drives.removableDrives;
-    fixedDrives = drives.fixedDrives;
-    networkDrives = drives.networkDrives;
-    cdromDrives = drives.cdromDrives;
-    ramDisks = drives.ramDisks;
+    SetDriveTypes(*this, DriveTypesFrom(types, NumberOr(values[IndexOf(PolicyValue::CdromAutoRun)], 1)));
 
     const std::uint32_t letters = NumberOr(values[IndexOf(PolicyValue::MachineDriveLetters)], 0) |
                                   NumberOr(values[IndexOf(PolicyValue::UserDriveLetters)], 0);
@@ -179,25 +243,70 @@ void AutoRunSettings::Load()
     loaded = true;
     loadedSwitches = SwitchesOf(*this);
     loadedLetters = LetterMask(disabledLetters);
+    chosen = {};
     complete = errors.empty();
     if (!complete)
         throw PolicyError(errors);
 }
 
-std::vector<PlannedWrite> AutoRunSettings::PlanSave() const
+void AutoRunSettings::Choose(int switchIndex, bool enabled)
 {
-    return Plan(false);
+    if (switchIndex < 0 || switchIndex >= kSwitchCount)
+        return;
+    SetSwitch(*this, switchIndex, enabled);
+    chosen[switchIndex] = true;
 }
 
-std::vector<PlannedWrite> AutoRunSettings::Plan(bool switchesChosen) const
+bool AutoRunSettings::Decided(int switchIndex) const
+{
+    if (switchIndex < 0 || switchIndex >= kSwitchCount)
+        return true;
+    const auto unreadable = [this](PolicyValue value) {
+        return Stored(value).state == StoredValue::State::Unreadable;
+    };
+    if (switchIndex == kAutorunInfSwitch)
+        return !unreadable(PolicyValue::IniFileMapping);
+    const bool cdrom = switchIndex == kCdromSwitch;
+    if (!unreadable(PolicyValue::MachineDriveTypes) && !unreadable(PolicyValue::UserDriveTypes) &&
+        !(cdrom && unreadable(PolicyValue::CdromAutoRun)))
+        return true;
+    // A bit set in either hive, or the service value 0, switches the drive type off whatever
+    // the value that could not be read holds; a switch left on by the readable values is not
+    // known.
+    AutoRunSettings readable;
+    SetDriveTypes(readable, DriveTypesFrom(NumberOr(Stored(PolicyValue::MachineDriveTypes), 0) |
+                                               NumberOr(Stored(PolicyValue::UserDriveTypes), 0),
+                                           NumberOr(Stored(PolicyValue::CdromAutoRun), 1)));
+    return !GetSwitch(readable, switchIndex);
+}
+
+std::vector<PlannedWrite> AutoRunSettings::PlanSave() const
 {
     const std::array<bool, kSwitchCount> switches = SwitchesOf(*this);
-    const bool mappingChanged = switchesChosen || switches[kAutorunInfSwitch] != loadedSwitches[kAutorunInfSwitch];
-    bool typesChanged = switchesChosen;
+    std::array<bool, kSwitchCount> switchChanged{};
+    for (int i = 0; i < kSwitchCount; ++i)
+        switchChanged[i] = chosen[i] || switches[i] != loadedSwitches[i];
+    const bool mappingChanged = switchChanged[kAutorunInfSwitch];
+    bool typesChanged = false;
     for (int i = 1; i < kSwitchCount; ++i)
-        typesChanged = typesChanged || switches[i] != loadedSwitches[i];
-    const bool cdromChanged = switchesChosen || switches[kCdromSwitch] != loadedSwitches[kCdromSwitch];
+        typesChanged = typesChanged || switchChanged[i];
+    const bool cdromChanged = switchChanged[kCdromSwitch];
     const std::uint32_t letters = LetterMask(disabledLetters);
+
+    // Written anew over a value that could not be read, a drive type that the readable values
+    // do not decide may have been off there: it stays off unless the user chose it. The same
+    // number goes to both hives.
+    const bool typesUnreadable = Stored(PolicyValue::MachineDriveTypes).state == StoredValue::State::Unreadable ||
+                                 Stored(PolicyValue::UserDriveTypes).state == StoredValue::State::Unreadable;
+    AutoRunSettings typesToWrite = *this;
+    if (loaded && typesChanged && typesUnreadable)
+    {
+        for (int i = 1; i < kSwitchCount; ++i)
+        {
+            if (!Decided(i) && !switchChanged[i])
+                SetSwitch(typesToWrite, i, false);
+        }
+    }
     const bool lettersChanged = letters != loadedLetters;
 
     std::vector<PlannedWrite> writes;
@@ -222,7 +331,7 @@ std::vector<PlannedWrite> AutoRunSettings::Plan(bool switchesChosen) const
         case PolicyValue::MachineDriveTypes:
         case PolicyValue::UserDriveTypes:
             changed = typesChanged;
-            write.number = DriveTypeMask(DriveTypesOf(*this));
+            write.number = DriveTypeMask(DriveTypesOf(typesToWrite));
             break;
         case PolicyValue::CdromAutoRun:
             changed = cdromChanged;
@@ -254,16 +363,25 @@ void AutoRunSettings::CheckUnchanged() const
     {
         // What cannot be read is compared as unreadable.
     }
-    if (current.stored != stored)
-        throw PolicyChangedError();
+    for (PolicyValue value : kWriteOrder)
+    {
+        if (current.Stored(value) != Stored(value))
+            throw PolicyChangedError(value, {});
+    }
 }
 
 void AutoRunSettings::Write(const std::vector<PlannedWrite>& writes)
 {
     OptionsStore store;
     std::string deferred;
+    std::vector<PolicyValue> written;
     for (const PlannedWrite& write : writes)
     {
+        // The check before the first write leaves the time of the writes before this one: a
+        // program that changed this value meanwhile keeps its change, and nothing after it is
+        // written, so that the policy is not left half ours, half a revert of theirs.
+        if (loaded && ReadForComparison(store, write.value) != Stored(write.value))
+            throw PolicyChangedError(write.value, written);
         // The field takes the upper-case form once the letters are written, as they are stored.
         if (write.value == PolicyValue::MachineDriveLetters || write.value == PolicyValue::UserDriveLetters)
             UpperCaseLetters(disabledLetters);
@@ -298,7 +416,15 @@ void AutoRunSettings::Write(const std::vector<PlannedWrite>& writes)
             AppendLine(deferred, error.what());
             if (!secondFollows)
                 throw PolicyError(deferred);
+            continue;
         }
+        // A program that wrote the value right after this write has the last word; that is
+        // said rather than reported as saved. A value that cannot be read back tells nothing
+        // either way: the next Load reports it.
+        const StoredValue readBack = ReadForComparison(store, write.value);
+        if (readBack.state != StoredValue::State::Unreadable && readBack != AfterWrite(write))
+            throw PolicyChangedError(write.value, written);
+        written.push_back(write.value);
     }
     UpperCaseLetters(disabledLetters);
     if (!deferred.empty())
@@ -323,8 +449,8 @@ void DisableEverythingAndSave()
     {
         // The switches do not depend on what was read; what could not be read is kept.
     }
+    // Chosen, so that every switch value is written, also one that already reads as off.
     for (int i = 0; i < kSwitchCount; ++i)
-        SetSwitch(everythingOff, i, false);
-    everythingOff.CheckUnchanged();
-    everythingOff.Write(everythingOff.Plan(true));
+        everythingOff.Choose(i, false);
+    everythingOff.Save();
 }

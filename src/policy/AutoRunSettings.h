@@ -25,6 +25,9 @@ struct PolicyValueInfo
     const wchar_t* valueName; // empty: the key's default value
 };
 const PolicyValueInfo& InfoOf(PolicyValue value);
+// The value as messages name it: "HKEY_CURRENT_USER\SOFTWARE\...\Explorer, NoDriveTypeAutoRun",
+// "(Default)" for the mapping's unnamed value.
+std::string DescribeValue(PolicyValue value);
 
 // One value as a Load found it.
 struct StoredValue
@@ -71,12 +74,25 @@ private:
     std::string message;
 };
 
-// Save found the registry changed since the policy was read (by Group Policy, a script or a
-// second window) and wrote nothing, so that it does not revert the other program's change.
+// Save found a value changed since the policy was read (by Group Policy, a script or a second
+// window) and stopped before writing it, so that it does not revert the other program's
+// change. Found before the first write, nothing was saved; found between two writes, the
+// values written before it stay written.
 class PolicyChangedError : public std::exception
 {
 public:
-    const char* what() const noexcept override;
+    PolicyChangedError(PolicyValue changed, std::vector<PolicyValue> written);
+    const char* what() const noexcept override { return message.c_str(); }
+
+    // The value another program changed.
+    PolicyValue Changed() const { return changed; }
+    // What this Save wrote before it stopped, in the order of writing; empty: nothing.
+    const std::vector<PolicyValue>& Written() const { return written; }
+
+private:
+    PolicyValue changed;
+    std::vector<PolicyValue> written;
+    std::string message;
 };
 
 // The seven switches by index (GetSwitch, SetSwitch below): 0 is autorun.inf, 1 to 6 the
@@ -102,24 +118,34 @@ public:
     // read counts as absent there. Then, if any value could not be read, throws
     // PolicyError naming each of them.
     void Load();
-    // Writes PlanSave() and upper-cases disabledLetters in place. After a Load it first
-    // reads the registry again and throws PolicyChangedError, writing nothing, when the
-    // registry no longer holds what that Load read. A failed write throws Win32Exception,
-    // or PolicyError after the other writes when it was the first of a pair.
+    // Writes PlanSave() and upper-cases disabledLetters in place, reading each value back.
+    // After a Load it first reads the registry again and throws PolicyChangedError, writing
+    // nothing, when the registry no longer holds what that Load read; and it compares each
+    // value once more right before writing it, stopping there with PolicyChangedError when
+    // another program changed it meanwhile. A failed write throws Win32Exception, or
+    // PolicyError after the other writes when it was the first of a pair.
     void Save();
     // What Save would write now. A value the last Load could not read is left out unless
-    // the fields it is made from were changed since.
+    // the fields it is made from were changed since; written anew, every switch it carries
+    // that is not Decided and was not changed is written as off.
     std::vector<PlannedWrite> PlanSave() const;
+
+    // Sets a switch as the user's explicit choice: Save then writes it as chosen even where
+    // it equals what was read. SetSwitch sets a field the way the window's pages copy their
+    // controls, which counts as a change only where the value differs.
+    void Choose(int switchIndex, bool enabled);
 
     // False after a Load that met a value it could not read (or did not finish).
     bool ReadComplete() const { return complete; }
+    // True when the values the last Load could read decide the switch: every value that
+    // feeds it was read, or a readable one switches it off whatever the others hold (a drive
+    // type's bit in either hive, or for CD-ROM the service value 0). False: what the switch
+    // shows is only a guess. True before any Load and for an index out of range.
+    bool Decided(int switchIndex) const;
     // As the last Load found it; Absent before any Load.
     const StoredValue& Stored(PolicyValue value) const;
 
-    friend void DisableEverythingAndSave();
-
 private:
-    std::vector<PlannedWrite> Plan(bool switchesChosen) const;
     void Write(const std::vector<PlannedWrite>& writes);
     void CheckUnchanged() const;
 
@@ -129,6 +155,7 @@ private:
     // The fields as the last Load set them, to tell what was changed since.
     std::array<bool, kSwitchCount> loadedSwitches{}; // by GetSwitch index
     std::uint32_t loadedLetters = 0;
+    std::array<bool, kSwitchCount> chosen{}; // by GetSwitch index, since the last Load
 };
 
 // An index out of range reads false and writes nothing.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <string>
 #include <vector>
 
 #include "TextConvert.h"
@@ -74,12 +75,58 @@ std::string ValueLabel(const wchar_t* valueName)
 }
 
 // A fixed message of the operation, then the full key and the value.
+std::string ValueContext(const char* message, HKEY root, const wchar_t* keyPath, const wchar_t* valueName)
+{
+    return std::string(message) + " (" + RootName(root) + "\\" + morvex::WideToUtf8(OrEmpty(keyPath)) + ", " +
+           ValueLabel(valueName) + ")";
+}
+
 [[noreturn]] void ThrowForValue(const char* message, HKEY root, const wchar_t* keyPath, const wchar_t* valueName,
                                 LONG code)
 {
-    const std::string context = std::string(message) + " (" + RootName(root) + "\\" +
-                                morvex::WideToUtf8(OrEmpty(keyPath)) + ", " + ValueLabel(valueName) + ")";
-    throw Win32Exception(context.c_str(), static_cast<unsigned long>(code));
+    throw Win32Exception(ValueContext(message, root, keyPath, valueName).c_str(), static_cast<unsigned long>(code));
+}
+
+const char* TypeName(DWORD type)
+{
+    switch (type)
+    {
+    case REG_NONE: return "REG_NONE";
+    case REG_SZ: return "REG_SZ";
+    case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
+    case REG_BINARY: return "REG_BINARY";
+    case REG_DWORD: return "REG_DWORD";
+    case REG_DWORD_BIG_ENDIAN: return "REG_DWORD_BIG_ENDIAN";
+    case REG_LINK: return "REG_LINK";
+    case REG_MULTI_SZ: return "REG_MULTI_SZ";
+    case REG_RESOURCE_LIST: return "REG_RESOURCE_LIST";
+    case REG_FULL_RESOURCE_DESCRIPTOR: return "REG_FULL_RESOURCE_DESCRIPTOR";
+    case REG_RESOURCE_REQUIREMENTS_LIST: return "REG_RESOURCE_REQUIREMENTS_LIST";
+    case REG_QWORD: return "REG_QWORD";
+    default: return nullptr;
+    }
+}
+
+// What was found against what the policy can use. The system's texts for these cases
+// ("Invalid data.", "More data is available.") do not tell an administrator what to fix.
+std::string FoundAgainstExpected(DWORD type, DWORD size, DWORD expected)
+{
+    const char* name = TypeName(type);
+    std::string text = "has type ";
+    text += name != nullptr ? name : std::to_string(type);
+    text += " (" + std::to_string(size) + (size == 1 ? " byte); a " : " bytes); a ");
+    text += TypeName(expected);
+    // A number of the right type is refused only for its length.
+    if (type == expected && expected == REG_DWORD)
+        text += " of 4 bytes";
+    return text + " is expected";
+}
+
+[[noreturn]] void ThrowUnexpectedForm(HKEY root, const wchar_t* keyPath, const wchar_t* valueName, DWORD type,
+                                      DWORD size, DWORD expected)
+{
+    throw Win32Exception(ValueContext(kQueryFailed, root, keyPath, valueName).c_str(),
+                         FoundAgainstExpected(type, size, expected));
 }
 
 } // namespace
@@ -193,18 +240,22 @@ bool OptionsStore::GetDword(HKEY root, const wchar_t* keyPath, const wchar_t* va
     DWORD type = REG_NONE;
     DWORD data = defaultValue;
     DWORD size = sizeof(data);
-    LONG result = RegQueryValueExW(key.Get(), OrEmpty(valueName), nullptr, &type, reinterpret_cast<BYTE*>(&data),
-                                   &size);
+    const LONG result = RegQueryValueExW(key.Get(), OrEmpty(valueName), nullptr, &type,
+                                         reinterpret_cast<BYTE*>(&data), &size);
+    // Too long for a number: its type and length, for the message.
+    bool formKnown = result == ERROR_SUCCESS;
+    if (result == ERROR_MORE_DATA)
+        formKnown = RegQueryValueExW(key.Get(), OrEmpty(valueName), nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
     key.Close();
-    if (result == ERROR_SUCCESS)
+    // Older Windows versions wrote these numbers as four bytes of REG_BINARY, and the system
+    // still reads them as the little-endian number they hold.
+    if (result == ERROR_SUCCESS && (type == REG_DWORD || (type == REG_BINARY && size == sizeof(data))))
     {
-        // Older Windows versions wrote these numbers as four bytes of REG_BINARY, and the
-        // system still reads them as the little-endian number they hold.
-        if (type == REG_DWORD || (type == REG_BINARY && size == sizeof(data)))
-            value = data;
-        else
-            result = ERROR_INVALID_DATA;
+        value = data;
+        return true;
     }
+    if ((result == ERROR_SUCCESS || result == ERROR_MORE_DATA) && formKnown)
+        ThrowUnexpectedForm(root, keyPath, valueName, type, size, REG_DWORD);
     return QueryOutcome(result, root, keyPath, valueName);
 }
 
@@ -235,16 +286,11 @@ bool OptionsStore::GetString(HKEY root, const wchar_t* keyPath, const wchar_t* v
     if (result == ERROR_SUCCESS)
     {
         if (type != REG_SZ)
-        {
-            result = ERROR_INVALID_DATA;
-        }
-        else
-        {
-            // Only the bytes the registry returned count: a text stored without its
-            // terminating null ends where its data ends.
-            const wchar_t* end = data + size / sizeof(wchar_t);
-            text.assign(data, std::find(data, end, L'\0'));
-        }
+            ThrowUnexpectedForm(root, keyPath, valueName, type, size, REG_SZ);
+        // Only the bytes the registry returned count: a text stored without its terminating
+        // null ends where its data ends.
+        const wchar_t* end = data + size / sizeof(wchar_t);
+        text.assign(data, std::find(data, end, L'\0'));
     }
     return QueryOutcome(result, root, keyPath, valueName);
 }

@@ -37,7 +37,17 @@ inline constexpr SwitchInfo kSwitches[kSwitchCount] = {
      6},
 };
 
-static_assert(kSwitches[kSwitchCount - 1].member != nullptr, "a switch is missing from the table");
+// A row left out would be all zero at the end of the table.
+constexpr bool EverySwitchListed()
+{
+    for (const SwitchInfo& info : kSwitches)
+    {
+        if (info.flag == nullptr)
+            return false;
+    }
+    return true;
+}
+static_assert(EverySwitchListed(), "a switch is missing from the table");
 
 // The index of a field in the table; kSwitchCount for a member that is no switch.
 constexpr int SwitchIndex(bool AutoRunSettings::*member)

@@ -38,6 +38,16 @@ Win32Exception::Win32Exception(const char* context, unsigned long code)
     }
 }
 
+Win32Exception::Win32Exception(const char* context, const std::string& explanation)
+{
+    if (context != nullptr && *context != '\0')
+    {
+        message = context;
+        message += " : ";
+    }
+    message += explanation;
+}
+
 const char* Win32Exception::what() const noexcept
 {
     return message.c_str();

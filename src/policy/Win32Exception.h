@@ -11,6 +11,9 @@ class Win32Exception : public std::exception
 public:
     // context: UTF-8, may be null or empty (then the text is the system text alone).
     Win32Exception(const char* context, unsigned long code);
+    // context, " : " and an explanation of our own, for failures where the system's text for
+    // the code would send the reader the wrong way (a value of the wrong type or size).
+    Win32Exception(const char* context, const std::string& explanation);
     ~Win32Exception() override = default;
 
     const char* what() const noexcept override;

@@ -141,15 +141,16 @@ std::string Line(const std::string& text)
     return !line.empty() && line.back() == '\n' ? line : line + "\n";
 }
 
-// The text of the error box for a value of the wrong type, and the line standard error shows.
-std::string QueryFailedBox(const char* hive, const char* key, const char* value)
+// The text of the error box for a value of the wrong type or size, and the line standard error
+// shows. The unreadable values above are texts of one character.
+const char kTextNotNumber[] = "has type REG_SZ (4 bytes); a REG_DWORD is expected";
+std::string QueryFailedBox(const char* hive, const char* key, const char* value, const char* found = kTextNotNumber)
 {
-    return ErrorText(("Failed to query value. (" + std::string(hive) + "\\" + key + ", " + value + ")").c_str(),
-                     ERROR_INVALID_DATA);
+    return "Failed to query value. (" + std::string(hive) + "\\" + key + ", " + value + ") : " + found;
 }
-std::string QueryFailed(const char* hive, const char* key, const char* value)
+std::string QueryFailed(const char* hive, const char* key, const char* value, const char* found = kTextNotNumber)
 {
-    return Line(QueryFailedBox(hive, key, value));
+    return Line(QueryFailedBox(hive, key, value, found));
 }
 const char kExplorerKeyUtf8[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer";
 
@@ -279,6 +280,12 @@ std::vector<CtlCase> CtlCases()
         {"StatusJsonUnreadable",
          Plus(unreadable, {HKEY_LOCAL_MACHINE, kIniMappingKey, L"", String(L"say \"hi\"\\\t\u00e9")}),
          L"--json status", 3, unreadableJson, lettersError, {}},
+        // A service value of no bytes keeps CD-ROM AutoRun on, as a missing one does.
+        {"StatusEmptyCdromService",
+         {{HKEY_LOCAL_MACHINE, kIniMappingKey, L"", String(kDoesNotExist)},
+          {HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoDriveTypeAutoRun", Dword(0xDF)},
+          {HKEY_LOCAL_MACHINE, kCdromKey, L"AutoRun", RegValue{REG_DWORD, {}}}},
+         L"status", 1, StatusLines({F, F, F, F, F, T, F}, "", kPartial), "", {}},
         {"StatusGerman", kTypical, L"status --lang de", 2, StatusLines({T, F, T, T, F, T, T}, "C,E", kUnsafe, "de"),
          "", {}},
 
@@ -294,6 +301,15 @@ std::vector<CtlCase> CtlCases()
         // The unreadable letters are reported, then replaced because --letters names new ones.
         {"SetRepairsUnreadableLetters", unreadable, L"set --letters C", 2,
          StatusLines({T, F, T, T, F, T, T}, "C", kUnsafe), lettersError, SavedValues({T, F, T, T, F, T, T}, 0x4)},
+        // Over drive types that could not be read, only what the flag names is written new;
+        // every other drive type stays off, as the unreadable value may have had it.
+        {"SetCdromOffOverUnreadableTypes",
+         {{HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoDriveTypeAutoRun",
+           RegValue{REG_DWORD, std::vector<BYTE>(8, 0xFF)}}},
+         L"set --cdrom off", 2, StatusLines({T, F, F, F, F, F, F}, "", kUnsafe),
+         QueryFailed("HKEY_LOCAL_MACHINE", kExplorerKeyUtf8, "NoDriveTypeAutoRun",
+                     "has type REG_DWORD (8 bytes); a REG_DWORD of 4 bytes is expected"),
+         SavedValues({T, F, F, F, F, F, F}, 0)},
         // The user's hive cannot be written: the error as the window shows it, exit 3, and
         // what was read back.
         {"SetWriteFails", {}, L"set --removable off", 3, StatusLines({T, T, F, T, T, T, T}, "", kUnsafe),

@@ -304,10 +304,11 @@ TEST_F(EnglishFile, WrittenAgainstTheDocumentedKeysRewordsEveryText)
     for (const TextPlace& place : kDocumentedKeys) {
         if (place.id == IDC_STATUS_TEXT)
             continue;
-        if (place.page == kTab)
+        if (place.page == kTab) {
             EXPECT_EQ(shown(place.key), Utf8(TabItemText(tabs, place.id)));
-        else if (place.page >= -1)
+        } else if (place.page >= -1) {
             EXPECT_EQ(shown(place.key), Utf8(TextOf(Place(place))));
+        }
     }
     HWND status = PageItem(kOverviewPage, IDC_STATUS_TEXT);
     EXPECT_EQ(shown("Your PC is currently not safe. AutoRun is not controlled."), Utf8(TextOf(status)));

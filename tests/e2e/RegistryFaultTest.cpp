@@ -18,6 +18,8 @@ constexpr bool F = false;
 const char kUnreadableStatus[] = "The AutoRun state could not be read completely.";
 const char kChangedMeanwhile[] = "Another program has changed the AutoRun policy since it was shown. Nothing was "
                                  "saved; the window now shows the current policy.";
+// Below it, the value found changed.
+const char kCdromServiceNamed[] = "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\cdrom, AutoRun";
 
 // The six values, in the order of PolicyValues().
 using Values = std::array<std::optional<RegValue>, 6>;
@@ -47,14 +49,18 @@ std::string Differences(const Values& expected)
     return differences;
 }
 
-// The message for a value that cannot be read: hive, key and value name the place to fix.
-std::string QueryFailed(int value, DWORD code = ERROR_INVALID_DATA)
+// The message for a value that cannot be read: hive, key and value name the place to fix, and
+// what was found there against what is expected.
+const char kBrokenNumberFound[] = "has type REG_BINARY (3 bytes); a REG_DWORD is expected";
+std::string QueryFailed(int value, const char* found = kBrokenNumberFound)
 {
     const ValueName& name = PolicyValues()[static_cast<size_t>(value)];
     const std::string hive = name.root == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
     const std::string label = *name.name ? Utf8(name.name) : "(Default)";
-    return ErrorText(("Failed to query value. (" + hive + "\\" + Utf8(name.key) + ", " + label + ")").c_str(), code);
+    return "Failed to query value. (" + hive + "\\" + Utf8(name.key) + ", " + label + ") : " + found;
 }
+// The expandable mapping: "@SYS:DoesNotExist" and its null, 36 bytes.
+const char kExpandableFound[] = "has type REG_EXPAND_SZ (36 bytes); a REG_SZ is expected";
 
 // The screen after a read that met an unreadable value: what could be read, and a status
 // that claims nothing.
@@ -163,10 +169,16 @@ INSTANTIATE_TEST_SUITE_P(
                   Unreadable({T, T, T, T, T, T, T}, "C,E,G"), Action::AddLetterX,
                   {kAbsent, Dword(0x02), kBrokenNumber, Dword(1), Dword(0x800054), Dword(0x800054)},
                   QueryFailed(kUserTypes)},
-        // Changing a drive type writes the broken value new: that is the repair.
+        // Changing a drive type writes the broken value new: that is the repair. Every drive
+        // type the broken value may have switched off, and the user did not change, stays off.
         FaultCase{"UserTypesRepairedByAChange", kUserTypesBroken, QueryFailed(kUserTypes),
                   Unreadable({T, T, T, T, T, T, T}, "C,E,G"), Action::ClearRemovable,
-                  {kAbsent, Dword(0x06), Dword(0x06), Dword(1), Dword(0x54), Dword(0x54)}, ""},
+                  {kAbsent, Dword(0xFF), Dword(0xFF), Dword(1), Dword(0x54), Dword(0x54)}, ""},
+        FaultCase{"MachineTypesTooLongRepairedByAChange",
+                  {kAbsent, RegValue{REG_DWORD, std::vector<BYTE>(8, 0xFF)}, kAbsent, kAbsent, kAbsent, kAbsent},
+                  QueryFailed(kMachineTypes, "has type REG_DWORD (8 bytes); a REG_DWORD of 4 bytes is expected"),
+                  Unreadable({T, T, T, T, T, T, T}, ""), Action::ClearRemovable,
+                  {kAbsent, Dword(0xFF), Dword(0xFF), Dword(1), Dword(0), Dword(0)}, ""},
         FaultCase{"UserTypesRepairedByDisableEverything", kUserTypesBroken, QueryFailed(kUserTypes),
                   Unreadable({T, T, T, T, T, T, T}, "C,E,G"), Action::DisableEverything,
                   {kIgnoring, Dword(0xFF), Dword(0xFF), Dword(0), Dword(0x54), Dword(0x54)}, ""},
@@ -184,17 +196,17 @@ INSTANTIATE_TEST_SUITE_P(
                   {kAbsent, Dword(0x06), Dword(0x06), Dword(1), Dword(0), Dword(0)}, ""},
         // Never "safe" over a mapping that could not be read.
         FaultCase{"MappingUnreadableNotCalledSafe",
-                  {kExpandableMapping, Dword(0xFF), kAbsent, Dword(0), kAbsent, kAbsent}, QueryFailed(kMapping),
+                  {kExpandableMapping, Dword(0xFF), kAbsent, Dword(0), kAbsent, kAbsent}, QueryFailed(kMapping, kExpandableFound),
                   Unreadable({T, F, F, F, F, F, F}, ""), Action::Save,
                   {kExpandableMapping, Dword(0xFF), Dword(0xFF), Dword(0), Dword(0), Dword(0)},
-                  QueryFailed(kMapping)},
+                  QueryFailed(kMapping, kExpandableFound)},
         FaultCase{"MappingRepairedByUnticking",
-                  {kExpandableMapping, Dword(0xFF), kAbsent, Dword(0), kAbsent, kAbsent}, QueryFailed(kMapping),
+                  {kExpandableMapping, Dword(0xFF), kAbsent, Dword(0), kAbsent, kAbsent}, QueryFailed(kMapping, kExpandableFound),
                   Unreadable({T, F, F, F, F, F, F}, ""), Action::UntickAutorunInf,
                   {kIgnoring, Dword(0xFF), Dword(0xFF), Dword(0), Dword(0), Dword(0)}, ""},
         // Closing after the error writes nothing.
         FaultCase{"MappingUnreadableCancelled",
-                  {kExpandableMapping, Dword(0x95), kAbsent, kAbsent, kAbsent, kAbsent}, QueryFailed(kMapping),
+                  {kExpandableMapping, Dword(0x95), kAbsent, kAbsent, kAbsent, kAbsent}, QueryFailed(kMapping, kExpandableFound),
                   Unreadable({T, F, F, T, F, T, T}, ""), Action::Cancel,
                   {kExpandableMapping, Dword(0x95), kAbsent, kAbsent, kAbsent, kAbsent}, ""},
         FaultCase{"UserLettersUnreadableCancelled", kUserLettersBroken, QueryFailed(kUserLetters),
@@ -222,7 +234,7 @@ TEST_F(MorvexTest, SaveAfterAnotherProgramChangedThePolicyWritesNothing)
     Click(Item(main, IDOK));
 
     const MessageBoxInfo box = WaitForMessageBox();
-    EXPECT_EQ(kChangedMeanwhile, Utf8(box.text));
+    EXPECT_EQ(std::string(kChangedMeanwhile) + "\r\n\r\n" + kCdromServiceNamed, Utf8(box.text));
     if (box.window)
         AnswerMessageBox(box.window);
     EXPECT_EQ("", Differences(meanwhile));

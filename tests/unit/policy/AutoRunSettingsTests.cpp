@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -252,17 +253,25 @@ void ExpectRegistry(const Registry& expected)
         EXPECT_EQ(expected[i], actual[i]) << "value " << i << ": " << kWhere[i].label;
 }
 
-// The message for a value that cannot be read: the fixed message, then hive, key and value.
-std::string QueryFailed(PolicyValue value, DWORD code = ERROR_INVALID_DATA)
+// How the messages name a value: hive, key and value name.
+std::string Named(PolicyValue value)
 {
     const Where& w = kWhere[static_cast<int>(value)];
     const char* hive = w.root == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
-    return std::string("Failed to query value. (") + hive + "\\" + testreg::Utf8(w.key) + ", " + w.label +
-           ") : " + SystemText(code);
+    return std::string(hive) + "\\" + testreg::Utf8(w.key) + ", " + w.label;
 }
+
+// The message for a value that cannot be read: the fixed message, the value, and what was
+// found there against what is expected.
+std::string QueryFailed(PolicyValue value, const char* found)
+{
+    return "Failed to query value. (" + Named(value) + ") : " + found;
+}
+const char kTextNotNumber[] = "has type REG_SZ (4 bytes); a REG_DWORD is expected";
 
 const std::optional<Raw> kAbsent;
 const Raw kNumberAsText = Text(L"1");
+const Raw kEightBytesOfFF{REG_DWORD, std::vector<BYTE>(8, 0xFF)};
 
 TEST_F(AutoRunSettingsTest, LoadReadsWhatItCanAndNamesEveryUnreadableValue)
 {
@@ -287,27 +296,40 @@ TEST_F(AutoRunSettingsTest, LoadReadsWhatItCanAndNamesEveryUnreadableValue)
          {T, T, T, T, T, F, T, L""}},
         {"user types 2 bytes long", {kAbsent, kAbsent, Raw{REG_DWORD, {0x04, 0}}, kAbsent, kAbsent, kAbsent}, "",
          {T, T, F, T, T, T, T, L""}},
+        // No bytes at all keep the default like the missing bytes of a short number: the
+        // service value stays on, and CD-ROM AutoRun with it.
+        {"service value of no bytes", {kIgnoring, Dword(0xDF), kAbsent, Raw{REG_DWORD, {}}, kAbsent, kAbsent}, "",
+         {F, F, F, F, F, T, F, L""}},
+        {"service value 0 in 2 bytes", {kIgnoring, Dword(0xDF), kAbsent, Raw{REG_DWORD, {0, 0}}, kAbsent, kAbsent}, "",
+         {F, F, F, F, F, F, F, L""}},
         // An unreadable value counts as absent for the fields, so the window shows the
         // rest; the mapping then reads as honoured, the least safe reading.
         {"mapping expandable",
          {Text(L"@SYS:DoesNotExist", REG_EXPAND_SZ), Dword(0x95), kAbsent, kAbsent, kAbsent, kAbsent},
-         QueryFailed(V::IniFileMapping), {T, F, F, T, F, T, T, L""}},
+         QueryFailed(V::IniFileMapping, "has type REG_EXPAND_SZ (36 bytes); a REG_SZ is expected"),
+         {T, F, F, T, F, T, T, L""}},
         {"machine types as text",
-         {kIgnoring, kNumberAsText, Dword(0x08), kAbsent, Dword(0x14), kAbsent}, QueryFailed(V::MachineDriveTypes),
+         {kIgnoring, kNumberAsText, Dword(0x08), kAbsent, Dword(0x14), kAbsent}, QueryFailed(V::MachineDriveTypes, kTextNotNumber),
          {F, T, T, F, T, T, T, L"C,E"}},
         {"user types as text, letters in both hives",
-         {kAbsent, kAbsent, kNumberAsText, Dword(1), Dword(0x14), Dword(0x40)}, QueryFailed(V::UserDriveTypes),
+         {kAbsent, kAbsent, kNumberAsText, Dword(1), Dword(0x14), Dword(0x40)}, QueryFailed(V::UserDriveTypes, kTextNotNumber),
          {T, T, T, T, T, T, T, L"C,E,G"}},
         {"service value as text", {kAbsent, Dword(0x04), kAbsent, kNumberAsText, kAbsent, kAbsent},
-         QueryFailed(V::CdromAutoRun), {T, T, F, T, T, T, T, L""}},
+         QueryFailed(V::CdromAutoRun, kTextNotNumber), {T, T, F, T, T, T, T, L""}},
         {"machine letters as binary of 2 bytes",
          {kAbsent, kAbsent, kAbsent, kAbsent, Raw{REG_BINARY, {0x14, 0}}, Dword(0x8)},
-         QueryFailed(V::MachineDriveLetters), {T, T, T, T, T, T, T, L"D"}},
+         QueryFailed(V::MachineDriveLetters, "has type REG_BINARY (2 bytes); a REG_DWORD is expected"),
+         {T, T, T, T, T, T, T, L"D"}},
         {"user letters 8 bytes long",
          {kAbsent, kAbsent, kAbsent, kAbsent, Dword(0x4), Raw{REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}}},
-         QueryFailed(V::UserDriveLetters, ERROR_MORE_DATA), {T, T, T, T, T, T, T, L"C"}},
+         QueryFailed(V::UserDriveLetters, "has type REG_QWORD (8 bytes); a REG_DWORD is expected"),
+         {T, T, T, T, T, T, T, L"C"}},
+        {"machine types REG_DWORD of 8 bytes", {kAbsent, kEightBytesOfFF, kAbsent, kAbsent, kAbsent, kAbsent},
+         QueryFailed(V::MachineDriveTypes, "has type REG_DWORD (8 bytes); a REG_DWORD of 4 bytes is expected"),
+         {T, T, T, T, T, T, T, L""}},
         {"two values at once", {kAbsent, kNumberAsText, kAbsent, kAbsent, kAbsent, kNumberAsText},
-         QueryFailed(V::MachineDriveTypes) + QueryFailed(V::UserDriveLetters), {T, T, T, T, T, T, T, L""}},
+         QueryFailed(V::MachineDriveTypes, kTextNotNumber) + "\r\n" + QueryFailed(V::UserDriveLetters, kTextNotNumber),
+         {T, T, T, T, T, T, T, L""}},
     };
     for (const Case& c : cases)
     {
@@ -339,6 +361,8 @@ TEST_F(AutoRunSettingsTest, SaveKeepsWhatCouldNotBeReadUnlessTheUserChangedIt)
         kUntickAutorunInf,
         kClearRemovable,
         kTypeLetterX,
+        kClearCdrom,
+        kChooseCdromOn, // as MorvexCtl's "set --cdrom on" does
         kDisableEverything
     };
     struct Case
@@ -358,10 +382,18 @@ TEST_F(AutoRunSettingsTest, SaveKeepsWhatCouldNotBeReadUnlessTheUserChangedIt)
         {"user types unreadable, a letter typed",
          {kAbsent, kAbsent, kNumberAsText, Dword(1), Dword(0x14), Dword(0x40)}, kTypeLetterX,
          {kAbsent, Dword(0x02), kNumberAsText, Dword(1), Dword(0x800054), Dword(0x800054)}},
-        // A change to the value that could not be read replaces it: the repair.
+        // A change to the value that could not be read replaces it: the repair. What it held
+        // is not known, so every drive type the user did not change is written off; the
+        // service value, not changed, stays.
         {"user types unreadable, removable cleared",
          {kAbsent, kAbsent, kNumberAsText, Dword(1), Dword(0x14), Dword(0x40)}, kClearRemovable,
-         {kAbsent, Dword(0x06), Dword(0x06), Dword(1), Dword(0x54), Dword(0x54)}},
+         {kAbsent, Dword(0xFF), Dword(0xFF), Dword(1), Dword(0x54), Dword(0x54)}},
+        {"machine types 8 bytes of 0xFF, CD-ROM cleared", {kAbsent, kEightBytesOfFF, kAbsent, kAbsent, kAbsent, kAbsent},
+         kClearCdrom, {kAbsent, Dword(0xFF), Dword(0xFF), Dword(0), Dword(0), Dword(0)}},
+        // Only what the user chose is enabled.
+        {"machine types 8 bytes of 0xFF, CD-ROM chosen on",
+         {kAbsent, kEightBytesOfFF, kAbsent, kAbsent, kAbsent, kAbsent}, kChooseCdromOn,
+         {kAbsent, Dword(0xDF), Dword(0xDF), Dword(1), Dword(0), Dword(0)}},
         {"machine types as binary, untouched", {kAbsent, machineTypesAsBinary, kAbsent, kAbsent, kAbsent, kAbsent},
          kSaveUntouched, {kAbsent, Dword(0xFF), Dword(0xFF), Dword(0), Dword(0), Dword(0)}},
         {"mapping unreadable, untouched", {mappingExpandable, Dword(0x95), kAbsent, kAbsent, kAbsent, kAbsent},
@@ -416,6 +448,10 @@ TEST_F(AutoRunSettingsTest, SaveKeepsWhatCouldNotBeReadUnlessTheUserChangedIt)
                 settings.removableDrives = false;
             if (c.action == kTypeLetterX)
                 settings.disabledLetters += L", x";
+            if (c.action == kClearCdrom)
+                settings.cdromDrives = false;
+            if (c.action == kChooseCdromOn)
+                settings.Choose(5, true);
             settings.Save();
         }
         ExpectRegistry(c.after);
@@ -432,7 +468,20 @@ TEST_F(AutoRunSettingsTest, SaveWritesNothingWhenAnotherProgramChangedThePolicy)
 
     Put(changedMeanwhile);
     settings.removableDrives = false;
-    EXPECT_THROW(settings.Save(), PolicyChangedError);
+    try
+    {
+        settings.Save();
+        ADD_FAILURE() << "no PolicyChangedError";
+    }
+    catch (const PolicyChangedError& error)
+    {
+        // The first changed value in the order of the writes is named.
+        EXPECT_EQ(PolicyValue::CdromAutoRun, error.Changed());
+        EXPECT_TRUE(error.Written().empty());
+        EXPECT_EQ("Another program has changed the AutoRun policy since it was read (" + Named(PolicyValue::CdromAutoRun) +
+                      "). Nothing was saved.",
+                  std::string(error.what()));
+    }
     ExpectRegistry(changedMeanwhile);
 
     // Read again, the same change is saved over the other program's state.
@@ -445,6 +494,193 @@ TEST_F(AutoRunSettingsTest, SaveWritesNothingWhenAnotherProgramChangedThePolicy)
     settings.Load();
     Put({kAbsent, Dword(0xB7), kNumberAsText, Dword(0), Dword(0x54), Dword(0x54)});
     EXPECT_THROW(settings.Save(), PolicyChangedError);
+}
+
+// A second writer that writes one policy value the moment one of Save's writes lands. A thread
+// woken by a change notification comes too late about one time in three (Save's six writes take
+// a few milliseconds under Wine), so the test puts itself into its own import of
+// RegSetValueExW instead: the real write is made, and right after the n-th one, the other
+// writer's. The product's code is not touched.
+using SetValueFn = LONG(WINAPI*)(HKEY, LPCWSTR, DWORD, DWORD, const BYTE*, DWORD);
+
+SetValueFn* ImportSlot(const char* module, const char* function)
+{
+    BYTE* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); entry->Name != 0;
+         ++entry)
+    {
+        if (_stricmp(reinterpret_cast<const char*>(base + entry->Name), module) != 0 || entry->OriginalFirstThunk == 0)
+            continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots)
+        {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0)
+                return reinterpret_cast<SetValueFn*>(&slots->u1.Function);
+        }
+    }
+    return nullptr;
+}
+
+class WriterBetweenWrites
+{
+public:
+    WriterBetweenWrites(int afterWrite, PolicyValue target, DWORD number)
+        : afterWrite(afterWrite), where(kWhere[static_cast<int>(target)]), number(number)
+    {
+        slot = ImportSlot("advapi32.dll", "RegSetValueExW");
+        if (slot == nullptr)
+            return;
+        real = *slot;
+        active = this;
+        Replace(&WriteThenIntervene);
+    }
+    ~WriterBetweenWrites()
+    {
+        if (slot != nullptr)
+            Replace(real);
+        active = nullptr;
+    }
+    bool Installed() const { return slot != nullptr; }
+    bool Wrote() const { return wrote; }
+
+private:
+    static LONG WINAPI WriteThenIntervene(HKEY key, LPCWSTR name, DWORD reserved, DWORD type, const BYTE* data,
+                                          DWORD size)
+    {
+        WriterBetweenWrites* self = active;
+        const LONG result = self->real(key, name, reserved, type, data, size);
+        if (!self->wrote && ++self->writes == self->afterWrite)
+        {
+            self->wrote = true; // first, as the write below comes through here too
+            testreg::WriteDword(self->where.root, self->where.key, self->where.name, self->number);
+        }
+        return result;
+    }
+    void Replace(SetValueFn function)
+    {
+        DWORD protection = 0;
+        VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &protection);
+        *slot = function;
+        VirtualProtect(slot, sizeof(*slot), protection, &protection);
+    }
+
+    static WriterBetweenWrites* active;
+    int afterWrite;
+    Where where;
+    DWORD number;
+    SetValueFn* slot = nullptr;
+    SetValueFn real = nullptr;
+    int writes = 0;
+    bool wrote = false;
+};
+WriterBetweenWrites* WriterBetweenWrites::active = nullptr;
+
+// Save compares each value right before writing it and reads it back after: a change another
+// program makes between two of Save's writes is never reverted; Save stops at it, and says what
+// it had written.
+TEST_F(AutoRunSettingsTest, SaveStopsAtAValueAnotherProgramWritesMeanwhile)
+{
+    using V = PolicyValue;
+    struct Case
+    {
+        const char* name;
+        int afterWrite; // Save's writes are the mapping, the user's and the machine's drive
+                        // types, the service value, the machine's and the user's letters
+        PolicyValue target;
+        std::vector<PolicyValue> written;
+        Registry after;
+    };
+    const Case cases[] = {
+        {"the next value", 1, V::UserDriveTypes, {V::IniFileMapping},
+         {kIgnoring, kAbsent, Dword(0x40), kAbsent, kAbsent, kAbsent}},
+        {"the last value", 1, V::UserDriveLetters,
+         {V::IniFileMapping, V::UserDriveTypes, V::MachineDriveTypes, V::CdromAutoRun, V::MachineDriveLetters},
+         {kIgnoring, Dword(0x06), Dword(0x06), Dword(1), Dword(0), Dword(0x40)}},
+        // Found by the read-back: the other program had the last word on it.
+        {"the value just written", 2, V::UserDriveTypes, {V::IniFileMapping},
+         {kIgnoring, kAbsent, Dword(0x40), kAbsent, kAbsent, kAbsent}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Clear();
+        AutoRunSettings settings;
+        settings.Load();
+        settings.runAutorunInf = false; // the mapping is then written as text, the first RegSetValueExW
+        settings.removableDrives = false;
+
+        std::string expected = "Another program has changed the AutoRun policy since it was read (" + Named(c.target) +
+                               "). Saving stopped there; already saved:";
+        for (PolicyValue value : c.written)
+            expected += "\r\n" + Named(value);
+        WriterBetweenWrites otherProgram(c.afterWrite, c.target, 0x40);
+        ASSERT_TRUE(otherProgram.Installed());
+        try
+        {
+            settings.Save();
+            ADD_FAILURE() << "no PolicyChangedError";
+        }
+        catch (const PolicyChangedError& error)
+        {
+            EXPECT_EQ(c.target, error.Changed());
+            EXPECT_EQ(c.written, error.Written());
+            EXPECT_EQ(expected, std::string(error.what()));
+        }
+        EXPECT_TRUE(otherProgram.Wrote());
+        ExpectRegistry(c.after);
+    }
+}
+
+TEST_F(AutoRunSettingsTest, DecidedOnlyWhereTheReadableValuesSettleTheSwitch)
+{
+    struct Case
+    {
+        const char* name;
+        Registry before;
+        std::array<bool, kSwitchCount> decided; // by switch index
+    };
+    const Case cases[] = {
+        {"everything readable", {kAbsent, Dword(0x91), kAbsent, Dword(1), kAbsent, kAbsent}, {T, T, T, T, T, T, T}},
+        {"mapping unreadable", {Text(L"x", REG_EXPAND_SZ), kAbsent, kAbsent, kAbsent, kAbsent, kAbsent}, {F, T, T, T, T, T, T}},
+        // A bit set in the readable hive switches its drive type off whatever the other holds;
+        // the service value 0 does the same for CD-ROM.
+        {"machine types unreadable, user 0x84, service 0",
+         {kAbsent, kEightBytesOfFF, Dword(0x84), Dword(0), kAbsent, kAbsent}, {T, T, T, F, F, T, F}},
+        {"user types unreadable, nothing else", {kAbsent, kAbsent, kNumberAsText, kAbsent, kAbsent, kAbsent},
+         {T, F, F, F, F, F, F}},
+        {"service value unreadable", {kAbsent, Dword(0x04), kAbsent, kNumberAsText, kAbsent, kAbsent},
+         {T, T, T, T, T, F, T}},
+        {"service value unreadable, CD-ROM bit set", {kAbsent, Dword(0x20), kAbsent, kNumberAsText, kAbsent, kAbsent},
+         {T, T, T, T, T, T, T}},
+        {"letters unreadable", {kAbsent, kAbsent, kAbsent, kAbsent, kNumberAsText, kNumberAsText},
+         {T, T, T, T, T, T, T}},
+    };
+    EXPECT_TRUE(AutoRunSettings().Decided(5)) << "before any Load";
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        Clear();
+        Put(c.before);
+        AutoRunSettings settings;
+        try
+        {
+            settings.Load();
+        }
+        catch (const PolicyError&)
+        {
+        }
+        for (int i = 0; i < kSwitchCount; ++i)
+            EXPECT_EQ(c.decided[i], settings.Decided(i)) << "switch " << i;
+        EXPECT_TRUE(settings.Decided(-1));
+        EXPECT_TRUE(settings.Decided(kSwitchCount));
+    }
 }
 
 // Replaces a "policies" key by a volatile one, so that its Explorer subkey cannot be

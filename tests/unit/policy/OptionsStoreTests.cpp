@@ -147,27 +147,37 @@ TEST_F(OptionsStoreTest, WrongTypeOrSizeThrowsAndKeepsTheDefault)
         DWORD type;
         std::vector<BYTE> data;
         bool readAsText;
-        DWORD code;
+        const char* found; // what was found against what is expected
     };
     const std::wstring nul(1, L'\0');
     const Case cases[] = {
-        {"2-byte binary as number", REG_BINARY, {1, 0}, false, ERROR_INVALID_DATA},
-        {"4-byte text as number", REG_SZ, Bytes(L"1" + nul), false, ERROR_INVALID_DATA},
-        {"big-endian number", REG_DWORD_BIG_ENDIAN, {0, 0, 0, 1}, false, ERROR_INVALID_DATA},
-        {"8-byte number", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}, false, ERROR_MORE_DATA},
-        {"expandable text", REG_EXPAND_SZ, Bytes(L"%TEMP%" + nul), true, ERROR_INVALID_DATA},
-        {"long expandable text", REG_EXPAND_SZ, Bytes(std::wstring(100, L'e') + nul), true, ERROR_INVALID_DATA},
-        {"number as text", REG_DWORD, {1, 0, 0, 0}, true, ERROR_INVALID_DATA},
-        {"multi-text", REG_MULTI_SZ, Bytes(L"a" + nul + nul), true, ERROR_INVALID_DATA},
+        {"2-byte binary as number", REG_BINARY, {1, 0}, false, "has type REG_BINARY (2 bytes); a REG_DWORD is expected"},
+        {"4-byte text as number", REG_SZ, Bytes(L"1" + nul), false, "has type REG_SZ (4 bytes); a REG_DWORD is expected"},
+        {"big-endian number", REG_DWORD_BIG_ENDIAN, {0, 0, 0, 1}, false,
+         "has type REG_DWORD_BIG_ENDIAN (4 bytes); a REG_DWORD is expected"},
+        // Too long for the buffer of a number: the system says only "more data".
+        {"8-byte number", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}, false,
+         "has type REG_QWORD (8 bytes); a REG_DWORD is expected"},
+        {"REG_DWORD of 8 bytes", REG_DWORD, {0xFF, 0, 0, 0, 0, 0, 0, 0}, false,
+         "has type REG_DWORD (8 bytes); a REG_DWORD of 4 bytes is expected"},
+        {"long binary", REG_BINARY, std::vector<BYTE>(300, 0xFF), false,
+         "has type REG_BINARY (300 bytes); a REG_DWORD is expected"},
+        {"1-byte value of a type without a name", 0x77, {1}, false, "has type 119 (1 byte); a REG_DWORD is expected"},
+        {"expandable text", REG_EXPAND_SZ, Bytes(L"%TEMP%" + nul), true,
+         "has type REG_EXPAND_SZ (14 bytes); a REG_SZ is expected"},
+        {"long expandable text", REG_EXPAND_SZ, Bytes(std::wstring(100, L'e') + nul), true,
+         "has type REG_EXPAND_SZ (202 bytes); a REG_SZ is expected"},
+        {"number as text", REG_DWORD, {1, 0, 0, 0}, true, "has type REG_DWORD (4 bytes); a REG_SZ is expected"},
+        {"multi-text", REG_MULTI_SZ, Bytes(L"a" + nul + nul), true, "has type REG_MULTI_SZ (6 bytes); a REG_SZ is expected"},
     };
     const std::wstring path = Path(L"Typed");
     for (const Case& c : cases)
     {
         SCOPED_TRACE(c.name);
         testreg::WriteRaw(HKEY_CURRENT_USER, path, L"Value", c.type, c.data.data(), static_cast<DWORD>(c.data.size()));
-        // The message says which value to fix: hive, key and name.
-        const std::string expected = "Failed to query value. (HKEY_CURRENT_USER\\" + Utf8(path) + ", Value) : " +
-                                     SystemText(c.code);
+        // The message says which value to fix (hive, key and name) and what is wrong with it.
+        const std::string expected =
+            "Failed to query value. (HKEY_CURRENT_USER\\" + Utf8(path) + ", Value) : " + c.found;
         if (c.readAsText)
         {
             std::wstring text = L"old";
