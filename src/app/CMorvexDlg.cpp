@@ -48,6 +48,9 @@ END_MESSAGE_MAP()
 CMorvexDlg::CMorvexDlg(CWnd* parent)
     : CDialog(IDD_MORVEX_DIALOG, parent)
 {
+    // Tab walks the controls as they stand on the screen: the pages under the tab buttons
+    // come before Save and Cancel.
+    SetTabOrder({ IDC_TOP_BANNER, IDC_TABS, IDOK, IDCANCEL });
     m_hIcon = AfxGetApp() != nullptr ? AfxGetApp()->LoadIcon(IDR_MAINFRAME) : nullptr;
 }
 
@@ -83,9 +86,6 @@ BOOL CMorvexDlg::OnInitDialog()
     // Given again, so that the picture follows the window's DPI like the banners do.
     m_resourcesIcon.SetBitmap(Bitmap(IDB_RESOURCES));
     m_tabCtrl.Init();
-    // Tab walks the controls as they stand on the screen: the pages under the tab buttons
-    // come before Save and Cancel.
-    SetTabOrder({ IDC_TOP_BANNER, IDC_TABS, IDOK, IDCANCEL });
     LoadSettings();
     UpdateTexts();
     CenterWindow();

@@ -1,36 +1,17 @@
 #include <windows.h>
 
-#include <exception>
 #include <string>
 
 #include "CWinApp.h"
-#include "TextConvert.h"
+#include "UncaughtException.h"
 
 namespace {
 
-// What ends the program when an exception reaches no handler: a message box that says so
-// (a window program has no console for libstdc++'s report on stderr), then the end of the
-// process with exit code 3, as abort() gives.
-[[noreturn]] void EndOnUncaughtException()
+// An exception that reached no handler: a window program has no console for a report on
+// stderr, so it says so in a message box.
+void ShowUncaughtException(const std::wstring& text)
 {
-    std::wstring text = L"Morvex met an internal error and has to close.";
-    if (const std::exception_ptr current = std::current_exception())
-    {
-        try
-        {
-            std::rethrow_exception(current);
-        }
-        catch (const std::exception& error)
-        {
-            text += L"\n\n" + morvex::Utf8ToWide(error.what());
-        }
-        catch (...)
-        {
-        }
-    }
     ::MessageBoxW(nullptr, text.c_str(), L"Morvex", MB_OK | MB_ICONERROR | MB_TASKMODAL);
-    ::TerminateProcess(::GetCurrentProcess(), 3);
-    ::ExitProcess(3); // not reached: for the compiler, which knows only this one never returns
 }
 
 // The program runs with administrator rights, often straight from a downloads folder: a
@@ -51,22 +32,9 @@ void RestrictDllSearch()
 
 } // namespace
 
-#if defined(__GLIBCXX__)
-// libstdc++'s default handler is its verbose one, which names the exception's type through
-// the demangler and prints with stdio: tens of kilobytes that a window program never shows,
-// and std::terminate refers to it whatever handler is set. A definition of it here keeps
-// libstdc++'s out of the static link.
-namespace __gnu_cxx {
-void __verbose_terminate_handler()
-{
-    EndOnUncaughtException();
-}
-} // namespace __gnu_cxx
-#endif
-
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
-    std::set_terminate(EndOnUncaughtException);
+    morvex::SetUncaughtExceptionHandler(L"Morvex", ShowUncaughtException);
     RestrictDllSearch();
     return AfxWinMain(instance);
 }

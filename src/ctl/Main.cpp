@@ -15,6 +15,7 @@
 #include "RegFile.h"
 #include "StatusReport.h"
 #include "TextConvert.h"
+#include "UncaughtException.h"
 #include "Win32Exception.h"
 
 namespace {
@@ -161,6 +162,20 @@ int Export(const CtlCommand& command)
     return complete ? 0 : kRegistryError;
 }
 
+// An exception that reached no handler: said on standard error, where scripts look; the exit
+// code is then 3, as for an error of the registry.
+void ReportUncaughtException(const std::wstring& text)
+{
+    try
+    {
+        WriteText(Stream::Error, morvex::WideToUtf8(text) + "\n");
+    }
+    catch (...)
+    {
+        // Nothing more can be said; the process ends all the same.
+    }
+}
+
 int Run(const CtlCommand& command)
 {
     switch (command.verb)
@@ -187,6 +202,7 @@ int Run(const CtlCommand& command)
 
 int wmain(int argc, wchar_t** argv)
 {
+    morvex::SetUncaughtExceptionHandler(L"MorvexCtl", ReportUncaughtException);
     CtlCommand command;
     try
     {

@@ -1,6 +1,7 @@
 #include "CDialog.h"
 
 #include "CWinApp.h"
+#include "DialogTemplate.h"
 #include "DlgInit.h"
 #include "TextConvert.h"
 
@@ -67,8 +68,13 @@ INT_PTR CDialog::DoModal()
     if (g_modalFilter == nullptr)
         g_modalFilter = SetWindowsHookExW(WH_MSGFILTER, &CDialog::ModalMessageFilter, nullptr, GetCurrentThreadId());
     g_modalDialogs.push_back(this);
-    const INT_PTR result = DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_templateId), owner,
-                                           &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    const std::vector<unsigned char> ordered = OrderedTemplate(m_templateId);
+    const LPARAM self = reinterpret_cast<LPARAM>(this);
+    const INT_PTR result =
+        ordered.empty()
+            ? DialogBoxParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_templateId), owner, &CDialog::DialogProc, self)
+            : DialogBoxIndirectParamW(AfxGetResourceHandle(), reinterpret_cast<LPCDLGTEMPLATEW>(ordered.data()), owner,
+                                      &CDialog::DialogProc, self);
     g_modalDialogs.pop_back();
     if (g_modalDialogs.empty() && g_modalFilter != nullptr)
     {
@@ -101,8 +107,14 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent)
     if (parent != nullptr)
         m_pParentWnd = parent;
     const HWND owner = m_pParentWnd != nullptr ? m_pParentWnd->GetSafeHwnd() : DefaultOwner(this);
-    return CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(templateId), owner, &CDialog::DialogProc,
-                              reinterpret_cast<LPARAM>(this)) != nullptr;
+    const std::vector<unsigned char> ordered = OrderedTemplate(templateId);
+    const LPARAM self = reinterpret_cast<LPARAM>(this);
+    const HWND window =
+        ordered.empty()
+            ? CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(templateId), owner, &CDialog::DialogProc, self)
+            : CreateDialogIndirectParamW(AfxGetResourceHandle(), reinterpret_cast<LPCDLGTEMPLATEW>(ordered.data()),
+                                         owner, &CDialog::DialogProc, self);
+    return window != nullptr;
 }
 
 void CDialog::EndDialog(int result)
@@ -123,8 +135,32 @@ void CDialog::DoDataExchange(CDataExchange*)
 
 void CDialog::SetTabOrder(std::initializer_list<int> ids)
 {
+    m_tabOrder.assign(ids.begin(), ids.end());
+    if (m_hWnd != nullptr)
+        MoveIntoTabOrder();
+}
+
+std::vector<unsigned char> CDialog::OrderedTemplate(UINT templateId)
+{
+    m_tabOrderPending = !m_tabOrder.empty();
+    if (m_tabOrder.empty())
+        return {};
+    const HINSTANCE module = AfxGetResourceHandle();
+    const HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(templateId), MAKEINTRESOURCEW(5) /* RT_DIALOG */);
+    const HGLOBAL loaded = info != nullptr ? LoadResource(module, info) : nullptr;
+    const void* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (bytes == nullptr)
+        return {};
+    std::vector<unsigned char> ordered =
+        ReorderDialogTemplate(static_cast<const unsigned char*>(bytes), SizeofResource(module, info), m_tabOrder);
+    m_tabOrderPending = ordered.empty();
+    return ordered;
+}
+
+void CDialog::MoveIntoTabOrder()
+{
     HWND previous = HWND_TOP;
-    for (const int id : ids)
+    for (const int id : m_tabOrder)
     {
         const HWND control = ::GetDlgItem(m_hWnd, id);
         if (control == nullptr)
@@ -231,6 +267,11 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG)
     {
+        if (m_tabOrderPending)
+        {
+            m_tabOrderPending = false;
+            MoveIntoTabOrder();
+        }
         ExecuteDlgInit();
         return OnInitDialog();
     }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <initializer_list>
+#include <vector>
 
 #include "CWnd.h"
 
@@ -39,7 +40,9 @@ public:
     BOOL UpdateData(BOOL saveAndValidate = TRUE);
 
     // Puts the controls first in the dialog's Z order, in this order, which is the order Tab
-    // walks them in; controls not named keep their order after them.
+    // walks them in; controls not named keep their order after them. Called before the window
+    // exists (in the constructor), the dialog is made from a copy of its template in this
+    // order, which costs nothing; afterwards each control is moved.
     void SetTabOrder(std::initializer_list<int> ids);
 
     virtual BOOL OnInitDialog();
@@ -65,8 +68,14 @@ private:
     bool ForwardToNestedDialog(WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void ExecuteDlgInit();
+    // The template in the tab order, empty when there is none to apply or the template
+    // cannot be read; then the controls are moved once the window exists.
+    std::vector<unsigned char> OrderedTemplate(UINT templateId);
+    void MoveIntoTabOrder();
 
     // The message whose system handling Default() is asking for, until the dialog manager
     // has asked this dialog about it.
     const CurrentMessage* m_defaulting = nullptr;
+    std::vector<int> m_tabOrder;
+    bool m_tabOrderPending = false;
 };

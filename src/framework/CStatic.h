@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "CBitmap.h"
 #include "CWnd.h"
 
@@ -12,7 +14,9 @@ public:
     // caller's bitmaps never.
     // The picture fills the control, which keeps the size its template gives it for the
     // window's DPI (SS_CENTERIMAGE): a bitmap drawn for 96 DPI is shown as a smoothly scaled
-    // copy that this object owns, made again whenever the control changes size.
+    // copy, made again whenever the control changes size. Controls of one size that show one
+    // bitmap share one copy (the balls of a page), and the bitmap that a control already
+    // shows at its size is not fitted again.
     void SetBitmap(HBITMAP bitmap);
     HBITMAP GetBitmap() const;
 
@@ -26,6 +30,7 @@ private:
 
     HBITMAP m_source = nullptr;    // the caller's bitmap
     HBITMAP m_lastGiven = nullptr; // what the control was last given: m_source or m_scaled
-    CBitmap m_scaled;
+    std::shared_ptr<CBitmap> m_scaled;
+    SIZE m_fittedFor = {};         // the client size m_lastGiven was chosen for
     bool m_fitting = false;
 };

@@ -35,9 +35,15 @@ BEGIN_MESSAGE_MAP(ByDriveTypeTab, TabDlgBase)
     ON_BN_CLICKED(IDC_SELECT_ALL, &ByDriveTypeTab::OnSelectAll)
 END_MESSAGE_MAP()
 
+// The template lists the boxes in the order of the switches; Tab walks them as they stand
+// on the screen, each ball just before its box.
 ByDriveTypeTab::ByDriveTypeTab(CWnd* parent)
     : TabDlgBase(IDD_BY_DRIVE_TYPE_TAB, parent)
 {
+    SetTabOrder({ IDC_BALL_RUN_AUTORUN_INF, IDC_RUN_AUTORUN_INF, IDC_DRIVE_TYPE_GROUP,
+                  IDC_BALL_REMOVABLE_DRIVES, IDC_REMOVABLE_DRIVES, IDC_BALL_CDROM_DRIVES, IDC_CDROM_DRIVES,
+                  IDC_BALL_FIXED_DRIVES, IDC_FIXED_DRIVES, IDC_BALL_NETWORK_DRIVES, IDC_NETWORK_DRIVES,
+                  IDC_BALL_RAM_DISKS, IDC_RAM_DISKS, IDC_BALL_UNKNOWN_DRIVES, IDC_UNKNOWN_DRIVES, IDC_SELECT_ALL });
 }
 
 ByDriveTypeTab::~ByDriveTypeTab() = default;
@@ -52,15 +58,9 @@ void ByDriveTypeTab::DoDataExchange(CDataExchange* pDX)
         DDX_Control(pDX, BallOf(i), m_balls[i]);
 }
 
-// The template lists the boxes in the order of the switches; Tab walks them as they stand
-// on the screen, each ball just before its box.
 BOOL ByDriveTypeTab::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    SetTabOrder({ IDC_BALL_RUN_AUTORUN_INF, IDC_RUN_AUTORUN_INF, IDC_DRIVE_TYPE_GROUP,
-                  IDC_BALL_REMOVABLE_DRIVES, IDC_REMOVABLE_DRIVES, IDC_BALL_CDROM_DRIVES, IDC_CDROM_DRIVES,
-                  IDC_BALL_FIXED_DRIVES, IDC_FIXED_DRIVES, IDC_BALL_NETWORK_DRIVES, IDC_NETWORK_DRIVES,
-                  IDC_BALL_RAM_DISKS, IDC_RAM_DISKS, IDC_BALL_UNKNOWN_DRIVES, IDC_UNKNOWN_DRIVES, IDC_SELECT_ALL });
     return TRUE;
 }
 

@@ -16,6 +16,10 @@ END_MESSAGE_MAP()
 DisableAutorunTab::DisableAutorunTab(CWnd* parent)
     : TabDlgBase(IDD_DISABLE_AUTORUN_TAB, parent)
 {
+    // Top to bottom, with the label of the language list just before the list, so that its
+    // access key reaches the list and a screen reader finds the list's name.
+    SetTabOrder({ IDC_EXPLANATION, IDC_STATUS_PICTURE, IDC_STATUS_TEXT, IDC_DISABLE_EVERYTHING, IDC_LANGUAGE_LABEL,
+                  IDC_LANGUAGE });
 }
 
 DisableAutorunTab::~DisableAutorunTab() = default;
@@ -30,10 +34,6 @@ void DisableAutorunTab::DoDataExchange(CDataExchange* pDX)
 BOOL DisableAutorunTab::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    // Top to bottom, with the label of the language list just before the list, so that its
-    // access key reaches the list and a screen reader finds the list's name.
-    SetTabOrder({ IDC_EXPLANATION, IDC_STATUS_PICTURE, IDC_STATUS_TEXT, IDC_DISABLE_EVERYTHING, IDC_LANGUAGE_LABEL,
-                  IDC_LANGUAGE });
     m_languageCombo.SetCurSel(LanguageIndex(LanguageStrings::Instance().CurrentLanguage()));
     return TRUE;
 }

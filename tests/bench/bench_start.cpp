@@ -1,8 +1,10 @@
 // Times programs from process start to their first visible top-level window:
 //   bench_start PAIRS A.exe B.exe
 // Starts A and B in turn (A first in even pairs, B first in odd ones, so that neither always
-// profits from a warm cache), ends each once its window shows, and prints every time and the
-// medians in milliseconds and their ratio B/A.
+// profits from a warm cache), ends each once its window shows, and prints every time, the
+// medians in milliseconds with their quartiles, and the ratio B/A of each pair: its median,
+// its quartiles and its range. The two of a pair run within a second of each other, so their
+// ratio is little moved by what the rest of the machine does meanwhile.
 #include <windows.h>
 
 #include <algorithm>
@@ -70,11 +72,14 @@ double TimeToWindow(const std::wstring& exe, const LARGE_INTEGER& frequency)
     return elapsed;
 }
 
-double Median(std::vector<double> values)
+// The value below which the given fraction of the values lie, interpolated between neighbours.
+double Quantile(std::vector<double> values, double fraction)
 {
     std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    const double position = fraction * static_cast<double>(values.size() - 1);
+    const size_t below = static_cast<size_t>(position);
+    const size_t above = std::min(below + 1, values.size() - 1);
+    return values[below] + (position - static_cast<double>(below)) * (values[above] - values[below]);
 }
 
 } // namespace
@@ -105,8 +110,13 @@ int wmain(int argc, wchar_t** argv)
         }
         std::wprintf(L"pair %2d: %8.1f ms %8.1f ms\n", pair + 1, times[0].back(), times[1].back());
     }
-    const double a = Median(times[0]);
-    const double b = Median(times[1]);
-    std::wprintf(L"median %ls: %.1f ms\nmedian %ls: %.1f ms\nratio: %.2f\n", argv[2], a, argv[3], b, b / a);
+    std::vector<double> ratios;
+    for (size_t i = 0; i < times[0].size(); ++i)
+        ratios.push_back(times[1][i] / times[0][i]);
+    for (int which = 0; which < 2; ++which)
+        std::wprintf(L"median %ls: %.1f ms (quartiles %.1f-%.1f)\n", argv[2 + which], Quantile(times[which], 0.5),
+                     Quantile(times[which], 0.25), Quantile(times[which], 0.75));
+    std::wprintf(L"ratio: %.2f (quartiles %.2f-%.2f, range %.2f-%.2f, %d pairs)\n", Quantile(ratios, 0.5),
+                 Quantile(ratios, 0.25), Quantile(ratios, 0.75), Quantile(ratios, 0), Quantile(ratios, 1), pairs);
     return 0;
 }

@@ -172,6 +172,39 @@ TEST(Framework, PicturesFillTheirControlWhenItIsLargerOrResized)
     DeleteObject(source);
 }
 
+// Controls of one size that show one bitmap show one fitted copy; a control of another size
+// gets its own, and the copy stays valid while any control shows it.
+TEST(Framework, ControlsOfOneSizeShareOneFittedCopy)
+{
+    const HWND hwnds[] = {MakeStatic(SS_BITMAP | SS_CENTERIMAGE), MakeStatic(SS_BITMAP | SS_CENTERIMAGE)};
+    CStatic pictures[2];
+    for (int i = 0; i < 2; ++i)
+    {
+        ASSERT_NE(nullptr, hwnds[i]);
+        ASSERT_TRUE(SetWindowPos(hwnds[i], nullptr, 0, 0, 12, 12, SWP_NOMOVE | SWP_NOZORDER));
+        ASSERT_TRUE(pictures[i].SubclassWindow(hwnds[i]));
+    }
+    const HBITMAP source = MakeAlphaBitmap(0xFF);
+    ASSERT_NE(nullptr, source);
+
+    pictures[0].SetBitmap(source);
+    const HBITMAP fitted = pictures[0].GetBitmap();
+    pictures[1].SetBitmap(source);
+    EXPECT_EQ(fitted, pictures[1].GetBitmap());
+    pictures[0].SetBitmap(source); // shown already: the same copy
+    EXPECT_EQ(fitted, pictures[0].GetBitmap());
+
+    ASSERT_TRUE(SetWindowPos(hwnds[0], nullptr, 0, 0, 8, 8, SWP_NOMOVE | SWP_NOZORDER));
+    EXPECT_EQ(8, Header(pictures[0].GetBitmap()).bmWidth);
+    EXPECT_EQ(fitted, pictures[1].GetBitmap());
+    EXPECT_TRUE(IsBitmap(fitted)) << "still shown by the other control";
+    EXPECT_EQ(12, Header(fitted).bmWidth);
+
+    for (HWND hwnd : hwnds)
+        DestroyWindow(hwnd);
+    DeleteObject(source);
+}
+
 } // namespace
 
 namespace {
