@@ -34,7 +34,7 @@ const FormatName kFormats[] = {
     {"gpp", ExportFormat::Gpp, "Machine\\Registry.xml and User\\Registry.xml: preference items"},
 };
 
-// "reg|pol|gpp" in the help, "reg, pol or gpp" in its usage error.
+// "reg, pol or gpp", for the usage error.
 std::string FormatNames(const char* separator, const char* lastSeparator)
 {
     std::string names;
