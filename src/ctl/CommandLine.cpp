@@ -22,6 +22,41 @@ const VerbName kVerbs[] = {
     {"export", Verb::Export},
 };
 
+struct FormatName
+{
+    const char* name;
+    ExportFormat format;
+    const char* help;
+};
+const FormatName kFormats[] = {
+    {"reg", ExportFormat::Reg, "a registry file for reg import (the default)"},
+    {"pol", ExportFormat::Pol, "Machine\\Registry.pol and User\\Registry.pol in the --out folder"},
+    {"gpp", ExportFormat::Gpp, "Machine\\Registry.xml and User\\Registry.xml: preference items"},
+};
+
+// "reg, pol or gpp", for the usage error.
+std::string FormatNames(const char* separator, const char* lastSeparator)
+{
+    std::string names;
+    for (size_t i = 0; i < sizeof kFormats / sizeof kFormats[0]; ++i)
+    {
+        if (i > 0)
+            names += i + 1 == sizeof kFormats / sizeof kFormats[0] ? lastSeparator : separator;
+        names += kFormats[i].name;
+    }
+    return names;
+}
+
+const char* NameOf(ExportFormat format)
+{
+    for (const FormatName& known : kFormats)
+    {
+        if (known.format == format)
+            return known.name;
+    }
+    return "";
+}
+
 int SwitchFlagIndex(const std::string& flag)
 {
     for (int i = 0; i < kSwitchCount; ++i)
@@ -65,6 +100,16 @@ std::wstring FolderOf(const std::wstring& path)
     return path.substr(0, slash);
 }
 
+void CheckParentFolder(const std::wstring& path, const std::string& shown)
+{
+    const std::wstring folder = FolderOf(path);
+    if (folder.empty())
+        return;
+    const DWORD folderAttributes = GetFileAttributesW(folder.c_str());
+    if (folderAttributes == INVALID_FILE_ATTRIBUTES || (folderAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+        throw UsageError("--out " + shown + ": the folder " + morvex::WideToUtf8(folder) + " does not exist");
+}
+
 void CheckOutputFile(const std::wstring& path, const std::string& shown)
 {
     if (path.empty())
@@ -72,12 +117,27 @@ void CheckOutputFile(const std::wstring& path, const std::string& shown)
     const DWORD fileAttributes = GetFileAttributesW(path.c_str());
     if (fileAttributes != INVALID_FILE_ATTRIBUTES && (fileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         throw UsageError("--out " + shown + " is a folder, not a file");
-    const std::wstring folder = FolderOf(path);
-    if (folder.empty())
+    CheckParentFolder(path, shown);
+}
+
+// The folder may be missing (export makes it), the one that would hold it may not. Trailing
+// separators go.
+void CheckOutputFolder(std::wstring& path, const std::string& shown)
+{
+    if (path.empty())
+        throw UsageError("--out needs a folder name");
+    // "C:\out\" names the folder C:\out; a root stays as it is.
+    while (path.size() > 1 && (path.back() == L'\\' || path.back() == L'/') &&
+           !(path.size() == 3 && path[1] == L':'))
+        path.pop_back();
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+    {
+        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            throw UsageError("--out " + shown + " is a file, not a folder");
         return;
-    const DWORD folderAttributes = GetFileAttributesW(folder.c_str());
-    if (folderAttributes == INVALID_FILE_ATTRIBUTES || (folderAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
-        throw UsageError("--out " + shown + ": the folder " + morvex::WideToUtf8(folder) + " does not exist");
+    }
+    CheckParentFolder(path, shown);
 }
 
 } // namespace
@@ -97,6 +157,8 @@ CtlCommand ParseCommandLine(int argc, const wchar_t* const* argv)
     CtlCommand command;
     bool haveVerb = false;
     bool haveOut = false;
+    bool haveFormat = false;
+    std::string outShown;
 
     for (int i = 1; i < argc; ++i)
     {
@@ -138,10 +200,27 @@ CtlCommand ParseCommandLine(int argc, const wchar_t* const* argv)
         }
         if (arg == "--out")
         {
-            std::string shown;
-            command.outFile = value(&shown);
-            CheckOutputFile(command.outFile, shown);
+            // Checked once the format is known: a file for reg, a folder for the others.
+            command.outFile = value(&outShown);
             haveOut = true;
+            continue;
+        }
+        if (arg == "--format")
+        {
+            std::string name;
+            value(&name);
+            bool known = false;
+            for (const FormatName& format : kFormats)
+            {
+                if (name == format.name)
+                {
+                    command.format = format.format;
+                    known = true;
+                }
+            }
+            if (!known)
+                throw UsageError("--format takes " + FormatNames(", ", " or ") + ", not \"" + name + "\"");
+            haveFormat = true;
             continue;
         }
         if (arg == "--letters")
@@ -188,6 +267,19 @@ CtlCommand ParseCommandLine(int argc, const wchar_t* const* argv)
     }
     if (haveOut && command.verb != Verb::Export)
         throw UsageError(std::string("--out belongs to export, not to ") + verbName);
+    if (haveFormat && command.verb != Verb::Export)
+        throw UsageError(std::string("--format belongs to export, not to ") + verbName);
+    if (command.verb == Verb::Export && command.format != ExportFormat::Reg)
+    {
+        // Two files, one per hive: they cannot both go to standard output.
+        if (!haveOut)
+            throw UsageError(std::string("export --format ") + NameOf(command.format) + " needs --out FOLDER");
+        CheckOutputFolder(command.outFile, outShown);
+    }
+    else if (haveOut)
+    {
+        CheckOutputFile(command.outFile, outShown);
+    }
     if (changes && command.verb != Verb::Set && command.verb != Verb::Export)
         throw UsageError(std::string(verbName) + " takes no switch or --letters flags");
     if (command.verb == Verb::Set && !changes)
@@ -207,6 +299,9 @@ std::string HelpText()
                        "  MorvexCtl set FLAGS [--json]          changes the named switches and saves\n"
                        "  MorvexCtl export [--out FILE] [FLAGS] writes a registry file of what a save would\n"
                        "                                        write, without touching the registry\n"
+                       "  MorvexCtl export --format pol|gpp --out FOLDER [FLAGS]\n"
+                       "                                        the same as Group Policy files in\n"
+                       "                                        FOLDER\\Machine and FOLDER\\User\n"
                        "  MorvexCtl --help | --version\n"
                        "\n"
                        "FLAGS:\n";
@@ -214,6 +309,10 @@ std::string HelpText()
         text += FlagLine(std::string(switchInfo.flag) + " on|off", switchInfo.flagHelp);
     text += FlagLine("--letters LIST", "drive letters with AutoRun disabled, e.g. C,E (\"\" for none)");
     text += FlagLine("--lang " + LanguageCodes("|", "|"), "language of the output (English by default)");
+    text += "\n"
+            "export --format:\n";
+    for (const FormatName& format : kFormats)
+        text += FlagLine(format.name, format.help);
     text += "\n"
             "Exit codes: 0 safe, 1 not completely safe, 2 not controlled,\n"
             "3 the registry could not be read or written, 64 usage error.\n";

@@ -18,12 +18,23 @@ enum class Verb
     Export
 };
 
+// What export writes: a registry file, Registry.pol files, or preference items.
+enum class ExportFormat
+{
+    Reg,
+    Pol,
+    Gpp
+};
+
 struct CtlCommand
 {
     Verb verb = Verb::Help;
     bool json = false;
     std::string language = "en";
-    std::wstring outFile; // export: empty writes to standard output
+    ExportFormat format = ExportFormat::Reg;
+    // export: the registry file, empty for standard output; for pol and gpp the folder that
+    // receives the Machine and User folders (made where it is missing).
+    std::wstring outFile;
     std::optional<bool> switches[kSwitchCount]; // by switch index, as the flags stand in kSwitches
     std::optional<std::wstring> letters;
 
@@ -37,7 +48,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Throws UsageError. Also checks that the folder of --out exists.
+// Throws UsageError. Also checks that the folder of --out exists (for pol and gpp: the folder
+// that would hold the --out folder).
 CtlCommand ParseCommandLine(int argc, const wchar_t* const* argv);
 
 // The --help text, UTF-8, lines ending in \n.

@@ -3,12 +3,15 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "AutoRunSettings.h"
 #include "CommandLine.h"
 #include "Console.h"
+#include "GroupPolicyFiles.h"
 #include "LanguageStrings.h"
 #include "MorvexVersion.h"
 #include "Protection.h"
@@ -142,11 +145,83 @@ bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
     return CloseHandle(file) != FALSE;
 }
 
+// Makes the folder unless it is there. False with the error code set when it cannot.
+bool MakeFolder(const std::wstring& path)
+{
+    if (CreateDirectoryW(path.c_str(), nullptr))
+        return true;
+    const DWORD error = GetLastError();
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (error == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return true;
+    SetLastError(error == ERROR_ALREADY_EXISTS ? ERROR_DIRECTORY : error);
+    return false;
+}
+
+// Group Policy's layout: FOLDER\Machine\<file> with the HKEY_LOCAL_MACHINE writes and
+// FOLDER\User\<file> with the HKEY_CURRENT_USER ones. Both files are always written, also one
+// without writes, so that no file of an earlier export in the same folder stays behind and is
+// applied as if it were part of this one.
+int ExportGroupPolicy(const CtlCommand& command, const std::vector<PlannedWrite>& writes)
+{
+    const bool pol = command.format == ExportFormat::Pol;
+    std::int64_t changedUtc = 0;
+    if (!pol)
+    {
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        const std::uint64_t ticks = (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+        changedUtc = static_cast<std::int64_t>(ticks / 10000000ull) - 11644473600ll; // from 1601 to 1970
+    }
+    const std::wstring folder = command.outFile;
+    const bool endsInSeparator = !folder.empty() && (folder.back() == L'\\' || folder.back() == L'/');
+    const std::wstring base = endsInSeparator ? folder : folder + L"\\";
+    if (!MakeFolder(folder))
+    {
+        ReportError(Win32Exception(morvex::WideToUtf8(folder).c_str(), GetLastError()));
+        return kRegistryError;
+    }
+    for (const bool machine : {true, false})
+    {
+        const std::wstring halfFolder = base + (machine ? L"Machine" : L"User");
+        const std::wstring path = halfFolder + (pol ? L"\\Registry.pol" : L"\\Registry.xml");
+        std::string bytes;
+        if (pol)
+        {
+            const std::vector<std::uint8_t> file = RegistryPolFile(writes, machine);
+            bytes.assign(file.begin(), file.end());
+        }
+        else
+        {
+            bytes = PreferenceXmlFile(writes, machine, changedUtc);
+        }
+        if (!MakeFolder(halfFolder))
+        {
+            ReportError(Win32Exception(morvex::WideToUtf8(halfFolder).c_str(), GetLastError()));
+            return kRegistryError;
+        }
+        if (!WriteFileBytes(path, bytes))
+        {
+            ReportError(Win32Exception(morvex::WideToUtf8(path).c_str(), GetLastError()));
+            return kRegistryError;
+        }
+    }
+    return 0;
+}
+
 int Export(const CtlCommand& command)
 {
     AutoRunSettings settings;
     const bool complete = LoadAndApply(command, settings);
-    const std::wstring text = RegistryFileText(settings.PlanSave());
+    const std::vector<PlannedWrite> writes = settings.PlanSave();
+    if (command.format != ExportFormat::Reg)
+    {
+        const int written = ExportGroupPolicy(command, writes);
+        // The files hold what Save would write; a value that could not be read is not in them.
+        return written != 0 || complete ? written : kRegistryError;
+    }
+    const std::wstring text = RegistryFileText(writes);
     const std::string bytes = RegistryFileBytes(text);
     if (command.outFile.empty())
     {

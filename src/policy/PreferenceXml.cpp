@@ -872,22 +872,27 @@ std::string WritePreferenceXml(const std::vector<PreferenceValue>& values, std::
     for (std::size_t i = 0; i < values.size(); ++i)
     {
         const PreferenceValue& value = values[i];
+        if (value.action != 'U' && value.action != 'D')
+            throw std::invalid_argument("Registry.xml: only update and delete items are written");
+        const bool remove = value.action == 'D';
         std::string type;
         std::string data;
         const char* image = nullptr;
+        // The console's pictures come in fours (create, replace, update, delete): from 5 for
+        // strings, from 10 for numbers. A deletion carries no data, as the console writes it.
         if (value.type == kRegDword)
         {
             char hex[16];
             std::snprintf(hex, sizeof hex, "%08X", static_cast<unsigned>(value.number));
             type = "REG_DWORD";
-            data = hex;
-            image = "12"; // the console's picture of an updated number
+            data = remove ? "" : hex;
+            image = remove ? "13" : "12";
         }
         else if (value.type == kRegSz)
         {
             type = "REG_SZ";
-            data = EscapeAttribute(value.text);
-            image = "7"; // the console's picture of an updated string
+            data = remove ? "" : EscapeAttribute(value.text);
+            image = remove ? "8" : "7";
         }
         else
         {
@@ -898,7 +903,7 @@ std::string WritePreferenceXml(const std::vector<PreferenceValue>& values, std::
         const std::string label = isDefault ? "(Default)" : name;
         out += "<Registry clsid=\"{9CD4B2F4-923D-47f5-A062-E897DD1DAD50}\" name=\"" + label + "\" status=\"" + label +
                "\" image=\"" + image + "\" changed=\"" + changed + "\" uid=\"" + EscapeAttribute(uid(value, i)) +
-               "\"><Properties action=\"U\" displayDecimal=\"0\" default=\"" + (isDefault ? "1" : "0") +
+               "\"><Properties action=\"" + value.action + "\" displayDecimal=\"0\" default=\"" + (isDefault ? "1" : "0") +
                "\" hive=\"" + HiveName(value.hive) + "\" key=\"" + EscapeAttribute(value.key) + "\" name=\"" + name +
                "\" type=\"" + type + "\" value=\"" + data + "\"/></Registry>";
     }

@@ -74,7 +74,8 @@ struct PreferenceRef
 std::vector<ValueEffect> EvaluatePreferences(const std::vector<PreferenceItem>& items,
                                              const std::vector<PreferenceRef>& asked);
 
-// A value the writer writes as one update item.
+// A value the writer writes as one item: an update of the value, or with action 'D' its
+// deletion (the type then only chooses the console's picture; number and text are not written).
 struct PreferenceValue
 {
     Hive hive = Hive::LocalMachine;
@@ -83,6 +84,7 @@ struct PreferenceValue
     std::uint32_t type = kRegDword;   // kRegDword or kRegSz
     std::uint32_t number = 0;         // for kRegDword
     std::wstring text;                // for kRegSz
+    char action = 'U';                // 'U' update or 'D' delete
 };
 
 // The uid of the item for values[index], as "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}".
@@ -92,12 +94,12 @@ using UidSource = std::function<std::string(const PreferenceValue& value, std::s
 // uid in every export, so that exports of the same policy compare equal.
 std::string StableUid(const PreferenceValue& value, std::size_t index);
 
-// The UTF-8 text of a Registry.xml with one update item per value, in the given order, in the
-// form the Group Policy Management Console writes and accepts by paste. changedUtc (seconds
+// The UTF-8 text of a Registry.xml with one item per value (update or delete), in the given
+// order, in the form the Group Policy Management Console writes and accepts by paste. changedUtc (seconds
 // since 1970, UTC) is the items' "changed" time; with the uids from uid the output depends on
-// nothing else. Throws std::invalid_argument for a type other than REG_DWORD or REG_SZ and for
-// text that XML cannot carry (control characters other than tab, line feed and carriage
-// return, a NUL, a lone surrogate).
+// nothing else. Throws std::invalid_argument for a type other than REG_DWORD or REG_SZ, an
+// action other than 'U' or 'D', and for text that XML cannot carry (control characters other
+// than tab, line feed and carriage return, a NUL, a lone surrogate).
 std::string WritePreferenceXml(const std::vector<PreferenceValue>& values, std::int64_t changedUtc,
                                const UidSource& uid = StableUid);
 

@@ -5,6 +5,8 @@
 #include "MorvexFixture.h"
 
 #include "MorvexVersion.h"
+#include "PreferenceXml.h"
+#include "RegistryPol.h"
 #include "RegistryTestSupport.h"
 #include "resource.h"
 
@@ -27,6 +29,25 @@ std::wstring CtlExe()
 std::wstring ExportFile()
 {
     return TestOutputFolder() + L"\\morvex-ctl-export.reg";
+}
+
+// The folder of the Group Policy exports, with its Machine and User folders.
+std::wstring ExportFolder()
+{
+    return TestOutputFolder() + L"\\morvex-ctl-gp";
+}
+
+const wchar_t* const kHalves[] = {L"Machine", L"User"};
+const wchar_t* const kGroupPolicyFiles[] = {L"Registry.pol", L"Registry.xml"};
+
+void RemoveExportFolder()
+{
+    for (const wchar_t* half : kHalves) {
+        for (const wchar_t* file : kGroupPolicyFiles)
+            DeleteFileW((ExportFolder() + L"\\" + half + L"\\" + file).c_str());
+        RemoveDirectoryW((ExportFolder() + L"\\" + half).c_str());
+    }
+    RemoveDirectoryW(ExportFolder().c_str());
 }
 
 const wchar_t kAutoplayPolicyKey[] = L"SOFTWARE\\Policies\\Microsoft\\Windows\\Explorer";
@@ -72,6 +93,72 @@ std::string RegistryFileText(const std::string& bytes)
         wide += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
                                      (static_cast<unsigned char>(bytes[i + 1]) << 8));
     return Utf8(wide);
+}
+
+// One line per record or item, read with the project's readers, in file order:
+// "set KEY\NAME=dword:000000ff", "set KEY\@=sz:TEXT", "delete KEY\@"; each half after its name.
+std::string GroupPolicyLine(bool set, const std::wstring& key, const std::wstring& name, std::uint32_t type,
+                            const std::vector<std::uint8_t>& data)
+{
+    std::string line = std::string(set ? "set " : "delete ") + Utf8(key) + "\\" + (name.empty() ? "@" : Utf8(name));
+    if (set) {
+        const regpol::ValueEffect effect{regpol::ValueEffect::Kind::Sets, false, type, data};
+        char hex[16];
+        if (type == regpol::kRegDword && effect.Dword()) {
+            snprintf(hex, sizeof hex, "%08lx", static_cast<unsigned long>(*effect.Dword()));
+            line += std::string("=dword:") + hex;
+        } else if (type == regpol::kRegSz && effect.String()) {
+            line += "=sz:" + Utf8(*effect.String());
+        } else {
+            line += "=type " + std::to_string(type) + ", " + std::to_string(data.size()) + " bytes";
+        }
+    }
+    return line + "\n";
+}
+
+enum class Output { Text, RegistryFile, PolFolder, GppFolder };
+
+std::string GroupPolicyDump(Output format)
+{
+    std::string dump;
+    for (int i = 0; i < 2; ++i) {
+        const bool machine = i == 0;
+        dump += Utf8(kHalves[i]) + ":\n";
+        const std::wstring path =
+            ExportFolder() + L"\\" + kHalves[i] + L"\\" + kGroupPolicyFiles[format == Output::PolFolder ? 0 : 1];
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            dump += "(no file)\n";
+            continue;
+        }
+        const std::string text = ReadBytes(path);
+        const std::vector<std::uint8_t> bytes(text.begin(), text.end());
+        if (format == Output::PolFolder) {
+            const auto records = regpol::ReadRegistryPol(bytes);
+            if (!records) {
+                dump += "(unreadable)\n";
+                continue;
+            }
+            for (const regpol::PolRecord& record : *records) {
+                const bool set = record.valueName.rfind(L"**del.", 0) != 0;
+                dump += GroupPolicyLine(set, record.key, set ? record.valueName : record.valueName.substr(6),
+                                        record.type, record.data);
+            }
+        } else {
+            const auto items = regpol::ReadPreferenceXml(bytes);
+            if (!items) {
+                dump += "(unreadable)\n";
+                continue;
+            }
+            for (const regpol::PreferenceItem& item : *items) {
+                if (item.hive != (machine ? regpol::Hive::LocalMachine : regpol::Hive::CurrentUser))
+                    dump += "(other hive) ";
+                if (item.action != 'U' && item.action != 'D')
+                    dump += std::string("(action ") + item.action + ") ";
+                dump += GroupPolicyLine(item.action != 'D', item.key, item.name, item.type, item.data);
+            }
+        }
+    }
+    return dump;
 }
 
 struct CtlRun
@@ -201,20 +288,39 @@ std::string RegFile(const std::string& mapping, DWORD types, DWORD cdrom, DWORD 
            "\"AutoRun\"=dword:" + hex[1] + "\r\n\r\n";
 }
 
-enum class Output { Text, RegistryFile };
+
+// The Group Policy files of the same writes as RegFile: mapping "-" is its deletion.
+std::string GroupPolicyFiles(const std::string& mapping, DWORD types, DWORD cdrom, DWORD letters,
+                             bool userLetters = true)
+{
+    char hex[3][16];
+    snprintf(hex[0], sizeof hex[0], "%08lx", static_cast<unsigned long>(types));
+    snprintf(hex[1], sizeof hex[1], "%08lx", static_cast<unsigned long>(cdrom));
+    snprintf(hex[2], sizeof hex[2], "%08lx", static_cast<unsigned long>(letters));
+    const std::string explorer = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\";
+    const std::string mappingValue = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\IniFileMapping\\Autorun.inf\\@";
+    return "Machine:\n" +
+           (mapping == "-" ? "delete " + mappingValue : "set " + mappingValue + "=sz:" + mapping) + "\n" +
+           "set " + explorer + "NoDriveTypeAutoRun=dword:" + hex[0] + "\n" +
+           "set SYSTEM\\CurrentControlSet\\Services\\cdrom\\AutoRun=dword:" + hex[1] + "\n" +
+           "set " + explorer + "NoDriveAutoRun=dword:" + hex[2] + "\n" +
+           "User:\n" +
+           "set " + explorer + "NoDriveTypeAutoRun=dword:" + hex[0] + "\n" +
+           (userLetters ? "set " + explorer + "NoDriveAutoRun=dword:" + hex[2] + "\n" : std::string());
+}
 
 struct CtlCase
 {
     const char* name;
     std::vector<RegSetting> start;
-    std::wstring arguments; // {out} stands for the export file
+    std::wstring arguments; // {out} stands for the export file, {dir} for the export folder
     DWORD exitCode;
     std::string out; // standard output without CR, or the registry file's text
     std::string err; // standard error without CR
     // The six policy values afterwards; empty: all eight values (with the baseline) as they were.
     std::vector<std::optional<RegValue>> after{};
     Output output = Output::Text;
-    std::string file{};                // the export file's text, when one is written
+    std::string file{};                // the export file's text, or the files' (GroupPolicyDump)
     bool volatileUserPolicies = false; // the user's policy key cannot be created: writes there fail
 };
 
@@ -323,6 +429,29 @@ std::vector<CtlCase> CtlCases()
         // The value that could not be read is left out, as Save would leave it.
         {"ExportUnreadable", unreadable, L"export --out \"{out}\" --autorun-inf off", 3, "", lettersError, {},
          Output::Text, RegFile("\"@SYS:DoesNotExist\"", 0x93, 1, 0x14, false)},
+        {"ExportRegNamed", kTypical, L"export --format reg", 0, RegFile("-", 0x93, 1, 0x14), "", {},
+         Output::RegistryFile},
+        // The same writes as Group Policy files, split by hive into the Machine and User folders;
+        // the folder is made.
+        {"ExportPol", kTypical, L"export --format pol --out \"{dir}\"", 0, "", "", {}, Output::PolFolder,
+         GroupPolicyFiles("-", 0x93, 1, 0x14)},
+        {"ExportPolWithFlags", BothHives(), L"export --out \"{dir}\\\\\" --autorun-inf off --letters C --format pol", 0,
+         "", "", {}, Output::PolFolder, GroupPolicyFiles("@SYS:DoesNotExist", 0x0E, 1, 0x4)},
+        {"ExportGpp", BothHives(), L"export --format gpp --out \"{dir}\" --autorun-inf on --letters \"\"", 0, "", "",
+         {}, Output::GppFolder, GroupPolicyFiles("-", 0x0E, 1, 0)},
+        {"ExportGppUnreadable", unreadable, L"export --format gpp --out \"{dir}\"", 3, "", lettersError, {},
+         Output::GppFolder, GroupPolicyFiles("-", 0x93, 1, 0x14, false)},
+        // Neither of the user's values can be read: its file is still written, setting nothing.
+        {"ExportPolNothingForTheUser", Plus(unreadable, kUnreadableUserTypes), L"export --format pol --out \"{dir}\"",
+         3, "",
+         QueryFailed("HKEY_CURRENT_USER", kExplorerKeyUtf8, "NoDriveTypeAutoRun") + lettersError, {},
+         Output::PolFolder,
+         "Machine:\n"
+         "delete SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\IniFileMapping\\Autorun.inf\\@\n"
+         "set SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\NoDriveTypeAutoRun=dword:00000093\n"
+         "set SYSTEM\\CurrentControlSet\\Services\\cdrom\\AutoRun=dword:00000001\n"
+         "set SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer\\NoDriveAutoRun=dword:00000014\n"
+         "User:\n"},
 
         // Usage errors: said on standard error, nothing written.
         {"UsageNoCommand", BothHives(), L"", kUsage, "", UsageText("no command given"), {}},
@@ -339,6 +468,16 @@ std::vector<CtlCase> CtlCases()
          UsageText("disable-all takes no switch or --letters flags"), {}},
         {"UsageOutIntoMissingFolder", BothHives(), L"export --out C:\\no\\such\\folder\\policy.reg", kUsage, "",
          UsageText("--out C:\\no\\such\\folder\\policy.reg: the folder C:\\no\\such\\folder does not exist"), {}},
+        {"UsageUnknownFormat", BothHives(), L"export --format csv --out \"{dir}\"", kUsage, "",
+         UsageText("--format takes reg, pol or gpp, not \"csv\""), {}},
+        {"UsagePolWithoutOut", BothHives(), L"export --format pol", kUsage, "",
+         UsageText("export --format pol needs --out FOLDER"), {}},
+        {"UsageGppIntoMissingParent", BothHives(), L"export --format gpp --out C:\\no\\such\\folder", kUsage, "",
+         UsageText("--out C:\\no\\such\\folder: the folder C:\\no\\such does not exist"), {}},
+        {"UsagePolOutIsAFile", BothHives(), L"export --format pol --out C:\\windows\\win.ini", kUsage, "",
+         UsageText("--out C:\\windows\\win.ini is a file, not a folder"), {}},
+        {"UsageFormatOfAnotherVerb", BothHives(), L"status --format pol", kUsage, "",
+         UsageText("--format belongs to export, not to status"), {}},
         {"UsageUnknownLanguage", BothHives(), L"status --lang nl", kUsage, "",
          UsageText("--lang takes en, de or fr, not \"nl\""), {}},
 
@@ -359,9 +498,11 @@ protected:
             DeleteValue(name.root, name.key, name.name);
         userPolicies = testreg::Capture(HKEY_CURRENT_USER, kPoliciesKey);
         DeleteFileW(ExportFile().c_str());
+        RemoveExportFolder();
     }
     void TearDown() override
     {
+        RemoveExportFolder();
         testreg::Restore(HKEY_CURRENT_USER, kPoliciesKey, userPolicies);
         baseline->Restore();
         MorvexTest::TearDown();
@@ -387,9 +528,11 @@ TEST_P(CtlTest, OutputExitCodeAndRegistry)
     const RegistrySnapshot before(AllValues());
 
     std::wstring arguments = c.arguments;
-    const size_t placeholder = arguments.find(L"{out}");
-    if (placeholder != std::wstring::npos)
-        arguments.replace(placeholder, 5, ExportFile());
+    for (const auto& placeholder : {std::make_pair(L"{out}", ExportFile()), std::make_pair(L"{dir}", ExportFolder())}) {
+        const size_t at = arguments.find(placeholder.first);
+        if (at != std::wstring::npos)
+            arguments.replace(at, 5, placeholder.second);
+    }
     const CtlRun run = RunCtl(arguments);
 
     EXPECT_EQ(c.exitCode, run.exitCode);
@@ -400,10 +543,15 @@ TEST_P(CtlTest, OutputExitCodeAndRegistry)
     EXPECT_EQ(c.err, WithoutCr(run.err));
 
     const std::string file = ReadBytes(ExportFile());
-    if (c.file.empty())
+    const bool folderOutput = c.output == Output::PolFolder || c.output == Output::GppFolder;
+    if (c.file.empty() || folderOutput)
         EXPECT_TRUE(file.empty()) << "an export file was written";
     else
         EXPECT_EQ(c.file, RegistryFileText(file));
+    if (folderOutput)
+        EXPECT_EQ(c.file, GroupPolicyDump(c.output));
+    else
+        EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(ExportFolder().c_str())) << "an export folder was made";
 
     if (c.after.empty()) {
         const RegistrySnapshot after(AllValues());
@@ -427,7 +575,7 @@ TEST_F(CtlFixture, HelpListsEveryCommandAndFlag)
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_EQ("", run.err);
     for (const char* word : {"status", "disable-all", "set", "export", "--json", "--out", "--autorun-inf", "--unknown",
-                             "--removable", "--fixed", "--network", "--cdrom", "--ramdisk", "--letters", "--lang",
+                             "--removable", "--fixed", "--network", "--cdrom", "--ramdisk", "--letters", "--lang", "--format",
                              "--version"})
         EXPECT_NE(std::string::npos, run.out.find(word)) << word;
 }

@@ -296,6 +296,33 @@ TEST(PreferenceXmlWriter, WhatItWritesReadsBackTheSame)
     }
 }
 
+TEST(PreferenceXmlWriter, DeleteItemsCarryNoDataAndReadBackAsDeletions)
+{
+    // The value set first, so that reading back shows the delete item really deletes it.
+    const std::vector<PreferenceValue> values = {
+        {Hive::LocalMachine, L"K", L"", kRegSz, 0, L"@SYS:DoesNotExist"},
+        {Hive::LocalMachine, L"K", L"", kRegSz, 0, L"@SYS:DoesNotExist", 'D'},
+        {Hive::CurrentUser, L"K", L"N", kRegDword, 7, L"", 'D'},
+    };
+    const std::string xml = WritePreferenceXml(values, 0);
+    EXPECT_NE(std::string::npos, xml.find("name=\"(Default)\" status=\"(Default)\" image=\"8\"")) << xml;
+    EXPECT_NE(std::string::npos, xml.find("<Properties action=\"D\" displayDecimal=\"0\" default=\"1\" "
+                                          "hive=\"HKEY_LOCAL_MACHINE\" key=\"K\" name=\"\" type=\"REG_SZ\" "
+                                          "value=\"\"/>"))
+        << xml;
+    EXPECT_NE(std::string::npos, xml.find("image=\"13\"")) << xml;
+    EXPECT_EQ(std::string::npos, xml.find("00000007")) << xml;
+    const auto items = ReadPreferenceXml(Utf8(xml));
+    ASSERT_TRUE(items.has_value());
+    ASSERT_EQ(3u, items->size());
+    EXPECT_EQ('D', (*items)[1].action);
+    EXPECT_TRUE((*items)[1].isDefault);
+    const std::vector<ValueEffect> effects =
+        EvaluatePreferences(*items, {{Hive::LocalMachine, L"K", L""}, {Hive::CurrentUser, L"K", L"N"}});
+    EXPECT_EQ(ValueEffect::Kind::Deletes, effects[0].kind);
+    EXPECT_EQ(ValueEffect::Kind::Deletes, effects[1].kind);
+}
+
 TEST(PreferenceXmlWriter, RefusesWhatXmlCannotCarry)
 {
     const std::wstring bad[] = {std::wstring(L"a\0b", 3), L"\x01", L"\xFFFE"};
@@ -305,6 +332,11 @@ TEST(PreferenceXmlWriter, RefusesWhatXmlCannotCarry)
         EXPECT_THROW(WritePreferenceXml({{Hive::LocalMachine, text, L"V", kRegDword, 0, L""}}, 0), std::invalid_argument);
     }
     EXPECT_THROW(WritePreferenceXml({{Hive::LocalMachine, L"K", L"V", kRegBinary, 0, L""}}, 0), std::invalid_argument);
+    // Create and replace items are not written: 'C' would leave a stored value alone.
+    for (const char action : {'C', 'R', '\0'})
+        EXPECT_THROW(WritePreferenceXml({{Hive::LocalMachine, L"K", L"V", kRegDword, 1, L"", action}}, 0),
+                     std::invalid_argument)
+            << action;
 }
 
 TEST(PreferenceXmlWriter, StableUidsFollowTheValueNotItsCase)
