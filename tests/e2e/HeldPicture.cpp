@@ -17,9 +17,13 @@ bool HookThread(DWORD thread)
     if (hooks.count(thread) != 0)
         return hooks[thread] != nullptr;
     static const HMODULE probe = LoadLibraryW(ToWindowsPath(PICTURE_PROBE_DLL).c_str());
-    const auto hook = probe != nullptr ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(
-                                             GetProcAddress(probe, "PictureProbeHook")))
-                                       : nullptr;
+    // A 32-bit build exports the stdcall function under its decorated name.
+    FARPROC found = nullptr;
+    for (const char* name : {"PictureProbeHook", "PictureProbeHook@12", "_PictureProbeHook@12"}) {
+        if (probe != nullptr && found == nullptr)
+            found = GetProcAddress(probe, name);
+    }
+    const auto hook = reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(found));
     hooks[thread] = hook != nullptr ? SetWindowsHookExW(WH_GETMESSAGE, hook, probe, thread) : nullptr;
     return hooks[thread] != nullptr;
 }
