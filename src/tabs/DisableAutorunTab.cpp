@@ -4,9 +4,31 @@
 
 #include "Languages.h"
 #include "Protection.h"
+#include "TextKey.h"
 #include "TextConvert.h"
 #include "Translate.h"
 #include "resource.h"
+
+namespace {
+
+// What the status picture tells a screen reader, by state.
+const char* StatusPictureName(ProtectionState state)
+{
+    switch (state)
+    {
+    case ProtectionState::Safe:
+        return TextKey("Status: safe");
+    case ProtectionState::NotCompletelySafe:
+        return TextKey("Status: not completely safe");
+    case ProtectionState::Unreadable:
+        return TextKey("Status: could not be read completely");
+    case ProtectionState::NotControlled:
+        break;
+    }
+    return TextKey("Status: not safe");
+}
+
+} // namespace
 
 BEGIN_MESSAGE_MAP(DisableAutorunTab, TabDlgBase)
     ON_CBN_SELCHANGE(IDC_LANGUAGE, &DisableAutorunTab::OnLanguageChange)
@@ -35,6 +57,8 @@ BOOL DisableAutorunTab::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_languageCombo.SetCurSel(LanguageIndex(LanguageStrings::Instance().CurrentLanguage()));
+    // A screen reader reads a new status without the user going to it.
+    MarkLiveRegion(GetDlgItem(IDC_STATUS_TEXT));
     return TRUE;
 }
 
@@ -45,7 +69,13 @@ void DisableAutorunTab::SettingsToControls(const AutoRunSettings& settings)
     if (picture.GetSafeHandle() == nullptr)
         picture.LoadBitmap(state == ProtectionState::Safe ? IDB_TICK : IDB_WARNING);
     m_statusPicture.SetBitmap(picture);
-    SetDlgItemText(IDC_STATUS_TEXT, morvex::Utf8ToWide(ProtectionStatusText(state)));
+    SetAccessibleName(m_statusPicture, T(StatusPictureName(state)));
+    const std::wstring status = morvex::Utf8ToWide(ProtectionStatusText(state));
+    if (GetDlgItemText(IDC_STATUS_TEXT) != status)
+    {
+        SetDlgItemText(IDC_STATUS_TEXT, status);
+        AnnounceLiveRegion(GetDlgItem(IDC_STATUS_TEXT));
+    }
 }
 
 void DisableAutorunTab::ControlsToSettings(AutoRunSettings&)
@@ -57,6 +87,8 @@ void DisableAutorunTab::TranslateTexts()
 {
     SetDlgItemText(IDC_DISABLE_EVERYTHING, T("Disable Everything and Save"));
     SetDlgItemText(IDC_LANGUAGE_LABEL, T("Select language:"));
+    // Named by its label, not by the language it shows.
+    SetAccessibleName(m_languageCombo, WithoutAccessKeys(T("Select language:")));
     SetDlgItemText(IDC_EXPLANATION, T("AutoRun should be completely disabled on your PC so that removable media like USB Sticks or CD/DVD drives cannot execute programs automatically. This will protect your PC against malware (e.g. Conficker worm, Stuxnet etc.) that could infect your computer."));
     if (const PageHost* host = Host())
         SettingsToControls(host->Settings());
