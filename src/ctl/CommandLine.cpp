@@ -80,6 +80,85 @@ void CheckOutputFile(const std::wstring& path, const std::string& shown)
         throw UsageError("--out " + shown + ": the folder " + morvex::WideToUtf8(folder) + " does not exist");
 }
 
+std::string LowerAscii(std::string text)
+{
+    for (char& c : text)
+    {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+bool IsLetterSeparator(wchar_t c)
+{
+    // Semicolons as well: the drive-letter page takes them, and the README has always sent
+    // its readers there for the form of the list.
+    return c == L',' || c == L';' || c == L' ' || c == L'\t';
+}
+
+// Only drive letters: a typing slip must not save a different list ("C,1,ZZ" is not "C,Z").
+std::wstring CheckedLetters(const std::wstring& list)
+{
+    size_t i = 0;
+    while (i < list.size())
+    {
+        if (IsLetterSeparator(list[i]))
+        {
+            ++i;
+            continue;
+        }
+        size_t end = i;
+        while (end < list.size() && !IsLetterSeparator(list[end]))
+            ++end;
+        const std::wstring item = list.substr(i, end - i);
+        const wchar_t c = item[0];
+        if (item.size() != 1 || !((c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z')))
+            throw UsageError("--letters takes drive letters A to Z separated by commas or blanks (\"\" for none), "
+                             "not \"" + morvex::WideToUtf8(item) + "\"");
+        i = end;
+    }
+    return list;
+}
+
+// The flags other than the switches: what each sets in the command. The verbs they belong
+// to are checked once the whole line is read.
+struct Option
+{
+    const char* name;
+    bool takesValue;
+    void (*apply)(CtlCommand& command, const std::wstring& value, const std::string& shown);
+};
+
+const Option kOptions[] = {
+    {"--json", false, [](CtlCommand& c, const std::wstring&, const std::string&) { c.json = true; }},
+    {"--perfdata", false, [](CtlCommand& c, const std::wstring&, const std::string&) { c.perfData = true; }},
+    {"--baseline", false, [](CtlCommand& c, const std::wstring&, const std::string&) { c.baseline = true; }},
+    {"--lang", true,
+     [](CtlCommand& c, const std::wstring&, const std::string& code) {
+         if (FindLanguage(code) == nullptr)
+             throw UsageError("--lang takes " + LanguageCodes(", ", " or ") + ", not \"" + code + "\"");
+         c.language = code;
+     }},
+    {"--out", true,
+     [](CtlCommand& c, const std::wstring& path, const std::string& shown) {
+         CheckOutputFile(path, shown);
+         c.outFile = path;
+     }},
+    {"--letters", true,
+     [](CtlCommand& c, const std::wstring& list, const std::string&) { c.letters = CheckedLetters(list); }},
+};
+
+const Option* FindOption(const std::string& name)
+{
+    for (const Option& option : kOptions)
+    {
+        if (name == option.name)
+            return &option;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 bool CtlCommand::ChangesPolicy() const
@@ -96,22 +175,11 @@ CtlCommand ParseCommandLine(int argc, const wchar_t* const* argv)
 {
     CtlCommand command;
     bool haveVerb = false;
-    bool haveOut = false;
 
     for (int i = 1; i < argc; ++i)
     {
-        const std::string arg = morvex::WideToUtf8(argv[i]);
-        // The flags that take a value take the next argument, whatever it looks like, so that
-        // --letters "" and a file name starting with "-" work.
-        auto value = [&](std::string* shown) -> std::wstring {
-            if (i + 1 >= argc)
-                throw UsageError(arg + " needs a value");
-            ++i;
-            if (shown != nullptr)
-                *shown = morvex::WideToUtf8(argv[i]);
-            return argv[i];
-        };
-
+        const std::wstring wideArg = argv[i];
+        std::string arg = morvex::WideToUtf8(wideArg);
         if (arg == "--help" || arg == "-h" || arg == "/?")
         {
             command.verb = Verb::Help;
@@ -122,41 +190,42 @@ CtlCommand ParseCommandLine(int argc, const wchar_t* const* argv)
             command.verb = Verb::Version;
             return command;
         }
-        if (arg == "--json")
+
+        // --flag=value: the flag is what stands before the first "=".
+        std::optional<std::wstring> attached;
+        const size_t equals = wideArg.find(L'=');
+        if (arg.compare(0, 2, "--") == 0 && equals != std::wstring::npos)
         {
-            command.json = true;
-            continue;
+            attached = wideArg.substr(equals + 1);
+            arg = morvex::WideToUtf8(wideArg.substr(0, equals));
         }
-        if (arg == "--lang")
-        {
-            std::string code;
-            value(&code);
-            if (FindLanguage(code) == nullptr)
-                throw UsageError("--lang takes " + LanguageCodes(", ", " or ") + ", not \"" + code + "\"");
-            command.language = code;
-            continue;
-        }
-        if (arg == "--out")
-        {
-            std::string shown;
-            command.outFile = value(&shown);
-            CheckOutputFile(command.outFile, shown);
-            haveOut = true;
-            continue;
-        }
-        if (arg == "--letters")
-        {
-            command.letters = value(nullptr);
-            continue;
-        }
+        // A flag that takes a value takes the next argument, whatever it looks like, so
+        // that --letters "" and a file name starting with "-" work.
+        auto value = [&]() -> std::wstring {
+            if (attached)
+                return *attached;
+            if (i + 1 >= argc)
+                throw UsageError(arg + " needs a value");
+            return argv[++i];
+        };
+
+        const Option* option = FindOption(arg);
         const int switchIndex = SwitchFlagIndex(arg);
+        if (option != nullptr)
+        {
+            if (!option->takesValue && attached)
+                throw UsageError(arg + " takes no value");
+            const std::wstring given = option->takesValue ? value() : std::wstring();
+            option->apply(command, given, morvex::WideToUtf8(given));
+            continue;
+        }
         if (switchIndex >= 0)
         {
-            std::string onOff;
-            value(&onOff);
-            if (onOff != "on" && onOff != "off")
+            const std::string onOff = morvex::WideToUtf8(value());
+            const std::string lower = LowerAscii(onOff);
+            if (lower != "on" && lower != "off")
                 throw UsageError(arg + " takes on or off, not \"" + onOff + "\"");
-            command.switches[switchIndex] = onOff == "on";
+            command.switches[switchIndex] = lower == "on";
             continue;
         }
         if (!arg.empty() && arg[0] == '-')
@@ -186,7 +255,7 @@ CtlCommand ParseCommandLine(int argc, const wchar_t* const* argv)
         if (verb.verb == command.verb)
             verbName = verb.name;
     }
-    if (haveOut && command.verb != Verb::Export)
+    if (!command.outFile.empty() && command.verb != Verb::Export)
         throw UsageError(std::string("--out belongs to export, not to ") + verbName);
     if (changes && command.verb != Verb::Set && command.verb != Verb::Export)
         throw UsageError(std::string(verbName) + " takes no switch or --letters flags");
@@ -194,6 +263,12 @@ CtlCommand ParseCommandLine(int argc, const wchar_t* const* argv)
         throw UsageError("set needs at least one switch or --letters flag");
     if (command.json && command.verb == Verb::Export)
         throw UsageError("export writes a registry file; --json does not apply");
+    if (command.perfData && command.verb != Verb::Status)
+        throw UsageError(std::string("--perfdata belongs to status, not to ") + verbName);
+    if (command.perfData && command.json)
+        throw UsageError("--perfdata belongs to the status line; --json does not apply");
+    if (command.baseline && command.verb != Verb::DisableAll && command.verb != Verb::Export)
+        throw UsageError(std::string("--baseline belongs to disable-all and export, not to ") + verbName);
     return command;
 }
 
@@ -201,21 +276,28 @@ std::string HelpText()
 {
     std::string text = "MorvexCtl: the AutoRun policy of this PC from the command line.\n"
                        "\n"
-                       "  MorvexCtl status [--json]             shows the policy and whether the PC is safe\n"
-                       "  MorvexCtl disable-all [--json]        switches AutoRun off completely and saves\n"
-                       "                                        (the stored drive letters are kept)\n"
+                       "  MorvexCtl status [--json | --perfdata] shows the policy and whether the PC is safe\n"
+                       "                                        (--perfdata: performance data for monitoring)\n"
+                       "  MorvexCtl disable-all [--baseline] [--json]\n"
+                       "                                        switches AutoRun off completely and saves\n"
+                       "                                        (the stored drive letters are kept; --baseline:\n"
+                       "                                        also NoAutoplayfornonVolume and NoAutorun = 1)\n"
                        "  MorvexCtl set FLAGS [--json]          changes the named switches and saves\n"
-                       "  MorvexCtl export [--out FILE] [FLAGS] writes a registry file of what a save would\n"
+                       "  MorvexCtl export [--out FILE] [--baseline] [FLAGS]\n"
+                       "                                        writes a registry file of what a save would\n"
                        "                                        write, without touching the registry\n"
-                       "  MorvexCtl --help | --version\n"
+                       "  MorvexCtl --help | -h | /? | --version\n"
                        "\n"
-                       "FLAGS:\n";
+                       "set and disable-all need administrator rights; status and export do not.\n"
+                       "\n"
+                       "FLAGS (the value also as --flag=value; on and off in any letter case):\n";
     for (const SwitchInfo& switchInfo : kSwitches)
         text += FlagLine(std::string(switchInfo.flag) + " on|off", switchInfo.flagHelp);
-    text += FlagLine("--letters LIST", "drive letters with AutoRun disabled, e.g. C,E (\"\" for none)");
+    text += FlagLine("--letters LIST", "drive letters with AutoRun disabled, e.g. C,E or \"C E\" (\"\" for none)");
     text += FlagLine("--lang " + LanguageCodes("|", "|"), "language of the output (English by default)");
     text += "\n"
             "Exit codes: 0 safe, 1 not completely safe, 2 not controlled,\n"
-            "3 the registry could not be read or written, 64 usage error.\n";
+            "3 the registry could not be read or written (or the output not written),\n"
+            "64 usage error, 77 the change needs administrator rights.\n";
     return text;
 }

@@ -22,10 +22,12 @@ struct CtlCommand
 {
     Verb verb = Verb::Help;
     bool json = false;
+    bool perfData = false; // status: performance data after the status line
+    bool baseline = false; // disable-all, export: the two AutoPlay values of the baseline too
     std::string language = "en";
     std::wstring outFile; // export: empty writes to standard output
     std::optional<bool> switches[kSwitchCount]; // by switch index, as the flags stand in kSwitches
-    std::optional<std::wstring> letters;
+    std::optional<std::wstring> letters; // checked: drive letters, commas and blanks only
 
     bool ChangesPolicy() const;
 };
@@ -37,7 +39,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Throws UsageError. Also checks that the folder of --out exists.
+// Throws UsageError. Also checks that the folder of --out exists. A flag's value may follow
+// it as the next argument or after "=" (--letters=C,E); on and off in any letter case.
 CtlCommand ParseCommandLine(int argc, const wchar_t* const* argv);
 
 // The --help text, UTF-8, lines ending in \n.
