@@ -140,6 +140,94 @@ void CheckOutputFolder(std::wstring& path, const std::string& shown)
     CheckParentFolder(path, shown);
 }
 
+std::string LowerAscii(std::string text)
+{
+    for (char& c : text)
+    {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+bool IsLetterSeparator(wchar_t c)
+{
+    // Semicolons as well: the drive-letter page takes them, and the README has always sent
+    // its readers there for the form of the list.
+    return c == L',' || c == L';' || c == L' ' || c == L'\t';
+}
+
+// Only drive letters: a typing slip must not save a different list ("C,1,ZZ" is not "C,Z").
+std::wstring CheckedLetters(const std::wstring& list)
+{
+    size_t i = 0;
+    while (i < list.size())
+    {
+        if (IsLetterSeparator(list[i]))
+        {
+            ++i;
+            continue;
+        }
+        size_t end = i;
+        while (end < list.size() && !IsLetterSeparator(list[end]))
+            ++end;
+        const std::wstring item = list.substr(i, end - i);
+        const wchar_t c = item[0];
+        if (item.size() != 1 || !((c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z')))
+            throw UsageError("--letters takes drive letters A to Z separated by commas or blanks (\"\" for none), "
+                             "not \"" + morvex::WideToUtf8(item) + "\"");
+        i = end;
+    }
+    return list;
+}
+
+// The flags other than the switches: what each sets in the command. The verbs they belong
+// to are checked once the whole line is read.
+struct Option
+{
+    const char* name;
+    bool takesValue;
+    void (*apply)(CtlCommand& command, const std::wstring& value, const std::string& shown);
+};
+
+const Option kOptions[] = {
+    {"--json", false, [](CtlCommand& c, const std::wstring&, const std::string&) { c.json = true; }},
+    {"--perfdata", false, [](CtlCommand& c, const std::wstring&, const std::string&) { c.perfData = true; }},
+    {"--baseline", false, [](CtlCommand& c, const std::wstring&, const std::string&) { c.baseline = true; }},
+    {"--lang", true,
+     [](CtlCommand& c, const std::wstring&, const std::string& code) {
+         if (FindLanguage(code) == nullptr)
+             throw UsageError("--lang takes " + LanguageCodes(", ", " or ") + ", not \"" + code + "\"");
+         c.language = code;
+     }},
+    // Checked once the whole line is read: a file for reg, a folder for the others.
+    {"--out", true, [](CtlCommand& c, const std::wstring& path, const std::string&) { c.outFile = path; }},
+    {"--format", true,
+     [](CtlCommand& c, const std::wstring&, const std::string& name) {
+         for (const FormatName& format : kFormats)
+         {
+             if (name == format.name)
+             {
+                 c.format = format.format;
+                 return;
+             }
+         }
+         throw UsageError("--format takes " + FormatNames(", ", " or ") + ", not \"" + name + "\"");
+     }},
+    {"--letters", true,
+     [](CtlCommand& c, const std::wstring& list, const std::string&) { c.letters = CheckedLetters(list); }},
+};
+
+const Option* FindOption(const std::string& name)
+{
+    for (const Option& option : kOptions)
+    {
+        if (name == option.name)
+            return &option;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 bool CtlCommand::ChangesPolicy() const
@@ -156,24 +244,14 @@ CtlCommand ParseCommandLine(int argc, const wchar_t* const* argv)
 {
     CtlCommand command;
     bool haveVerb = false;
+    // Which flags were given, for the checks that need the whole line.
     bool haveOut = false;
     bool haveFormat = false;
-    std::string outShown;
 
     for (int i = 1; i < argc; ++i)
     {
-        const std::string arg = morvex::WideToUtf8(argv[i]);
-        // The flags that take a value take the next argument, whatever it looks like, so that
-        // --letters "" and a file name starting with "-" work.
-        auto value = [&](std::string* shown) -> std::wstring {
-            if (i + 1 >= argc)
-                throw UsageError(arg + " needs a value");
-            ++i;
-            if (shown != nullptr)
-                *shown = morvex::WideToUtf8(argv[i]);
-            return argv[i];
-        };
-
+        const std::wstring wideArg = argv[i];
+        std::string arg = morvex::WideToUtf8(wideArg);
         if (arg == "--help" || arg == "-h" || arg == "/?")
         {
             command.verb = Verb::Help;
@@ -184,58 +262,44 @@ CtlCommand ParseCommandLine(int argc, const wchar_t* const* argv)
             command.verb = Verb::Version;
             return command;
         }
-        if (arg == "--json")
+
+        // --flag=value: the flag is what stands before the first "=".
+        std::optional<std::wstring> attached;
+        const size_t equals = wideArg.find(L'=');
+        if (arg.compare(0, 2, "--") == 0 && equals != std::wstring::npos)
         {
-            command.json = true;
-            continue;
+            attached = wideArg.substr(equals + 1);
+            arg = morvex::WideToUtf8(wideArg.substr(0, equals));
         }
-        if (arg == "--lang")
-        {
-            std::string code;
-            value(&code);
-            if (FindLanguage(code) == nullptr)
-                throw UsageError("--lang takes " + LanguageCodes(", ", " or ") + ", not \"" + code + "\"");
-            command.language = code;
-            continue;
-        }
-        if (arg == "--out")
-        {
-            // Checked once the format is known: a file for reg, a folder for the others.
-            command.outFile = value(&outShown);
-            haveOut = true;
-            continue;
-        }
-        if (arg == "--format")
-        {
-            std::string name;
-            value(&name);
-            bool known = false;
-            for (const FormatName& format : kFormats)
-            {
-                if (name == format.name)
-                {
-                    command.format = format.format;
-                    known = true;
-                }
-            }
-            if (!known)
-                throw UsageError("--format takes " + FormatNames(", ", " or ") + ", not \"" + name + "\"");
-            haveFormat = true;
-            continue;
-        }
-        if (arg == "--letters")
-        {
-            command.letters = value(nullptr);
-            continue;
-        }
+        // A flag that takes a value takes the next argument, whatever it looks like, so
+        // that --letters "" and a file name starting with "-" work.
+        auto value = [&]() -> std::wstring {
+            if (attached)
+                return *attached;
+            if (i + 1 >= argc)
+                throw UsageError(arg + " needs a value");
+            return argv[++i];
+        };
+
+        const Option* option = FindOption(arg);
         const int switchIndex = SwitchFlagIndex(arg);
+        if (option != nullptr)
+        {
+            if (!option->takesValue && attached)
+                throw UsageError(arg + " takes no value");
+            const std::wstring given = option->takesValue ? value() : std::wstring();
+            option->apply(command, given, morvex::WideToUtf8(given));
+            haveOut = haveOut || std::strcmp(option->name, "--out") == 0;
+            haveFormat = haveFormat || std::strcmp(option->name, "--format") == 0;
+            continue;
+        }
         if (switchIndex >= 0)
         {
-            std::string onOff;
-            value(&onOff);
-            if (onOff != "on" && onOff != "off")
+            const std::string onOff = morvex::WideToUtf8(value());
+            const std::string lower = LowerAscii(onOff);
+            if (lower != "on" && lower != "off")
                 throw UsageError(arg + " takes on or off, not \"" + onOff + "\"");
-            command.switches[switchIndex] = onOff == "on";
+            command.switches[switchIndex] = lower == "on";
             continue;
         }
         if (!arg.empty() && arg[0] == '-')
@@ -274,11 +338,11 @@ CtlCommand ParseCommandLine(int argc, const wchar_t* const* argv)
         // Two files, one per hive: they cannot both go to standard output.
         if (!haveOut)
             throw UsageError(std::string("export --format ") + NameOf(command.format) + " needs --out FOLDER");
-        CheckOutputFolder(command.outFile, outShown);
+        CheckOutputFolder(command.outFile, morvex::WideToUtf8(command.outFile));
     }
     else if (haveOut)
     {
-        CheckOutputFile(command.outFile, outShown);
+        CheckOutputFile(command.outFile, morvex::WideToUtf8(command.outFile));
     }
     if (changes && command.verb != Verb::Set && command.verb != Verb::Export)
         throw UsageError(std::string(verbName) + " takes no switch or --letters flags");
@@ -286,6 +350,12 @@ CtlCommand ParseCommandLine(int argc, const wchar_t* const* argv)
         throw UsageError("set needs at least one switch or --letters flag");
     if (command.json && command.verb == Verb::Export)
         throw UsageError("export writes a registry file; --json does not apply");
+    if (command.perfData && command.verb != Verb::Status)
+        throw UsageError(std::string("--perfdata belongs to status, not to ") + verbName);
+    if (command.perfData && command.json)
+        throw UsageError("--perfdata belongs to the status line; --json does not apply");
+    if (command.baseline && command.verb != Verb::DisableAll && command.verb != Verb::Export)
+        throw UsageError(std::string("--baseline belongs to disable-all and export, not to ") + verbName);
     return command;
 }
 
@@ -293,21 +363,27 @@ std::string HelpText()
 {
     std::string text = "MorvexCtl: the AutoRun policy of this PC from the command line.\n"
                        "\n"
-                       "  MorvexCtl status [--json]             shows the policy and whether the PC is safe\n"
-                       "  MorvexCtl disable-all [--json]        switches AutoRun off completely and saves\n"
-                       "                                        (the stored drive letters are kept)\n"
+                       "  MorvexCtl status [--json | --perfdata] shows the policy and whether the PC is safe\n"
+                       "                                        (--perfdata: performance data for monitoring)\n"
+                       "  MorvexCtl disable-all [--baseline] [--json]\n"
+                       "                                        switches AutoRun off completely and saves\n"
+                       "                                        (the stored drive letters are kept; --baseline:\n"
+                       "                                        also NoAutoplayfornonVolume and NoAutorun = 1)\n"
                        "  MorvexCtl set FLAGS [--json]          changes the named switches and saves\n"
-                       "  MorvexCtl export [--out FILE] [FLAGS] writes a registry file of what a save would\n"
+                       "  MorvexCtl export [--out FILE] [--baseline] [FLAGS]\n"
+                       "                                        writes a registry file of what a save would\n"
                        "                                        write, without touching the registry\n"
                        "  MorvexCtl export --format pol|gpp --out FOLDER [FLAGS]\n"
                        "                                        the same as Group Policy files in\n"
                        "                                        FOLDER\\Machine and FOLDER\\User\n"
-                       "  MorvexCtl --help | --version\n"
+                       "  MorvexCtl --help | -h | /? | --version\n"
                        "\n"
-                       "FLAGS:\n";
+                       "set and disable-all need administrator rights; status and export do not.\n"
+                       "\n"
+                       "FLAGS (the value also as --flag=value; on and off in any letter case):\n";
     for (const SwitchInfo& switchInfo : kSwitches)
         text += FlagLine(std::string(switchInfo.flag) + " on|off", switchInfo.flagHelp);
-    text += FlagLine("--letters LIST", "drive letters with AutoRun disabled, e.g. C,E (\"\" for none)");
+    text += FlagLine("--letters LIST", "drive letters with AutoRun disabled, e.g. C,E or \"C E\" (\"\" for none)");
     text += FlagLine("--lang " + LanguageCodes("|", "|"), "language of the output (English by default)");
     text += "\n"
             "export --format:\n";
@@ -315,6 +391,7 @@ std::string HelpText()
         text += FlagLine(format.name, format.help);
     text += "\n"
             "Exit codes: 0 safe, 1 not completely safe, 2 not controlled,\n"
-            "3 the registry could not be read or written, 64 usage error.\n";
+            "3 the registry could not be read or written (or the output not written),\n"
+            "64 usage error, 77 the change needs administrator rights.\n";
     return text;
 }

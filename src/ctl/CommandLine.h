@@ -30,13 +30,15 @@ struct CtlCommand
 {
     Verb verb = Verb::Help;
     bool json = false;
+    bool perfData = false; // status: performance data after the status line
+    bool baseline = false; // disable-all, export: the two AutoPlay values of the baseline too
     std::string language = "en";
     ExportFormat format = ExportFormat::Reg;
     // export: the registry file, empty for standard output; for pol and gpp the folder that
     // receives the Machine and User folders (made where it is missing).
     std::wstring outFile;
     std::optional<bool> switches[kSwitchCount]; // by switch index, as the flags stand in kSwitches
-    std::optional<std::wstring> letters;
+    std::optional<std::wstring> letters; // checked: drive letters, commas and blanks only
 
     bool ChangesPolicy() const;
 };
@@ -49,7 +51,8 @@ public:
 };
 
 // Throws UsageError. Also checks that the folder of --out exists (for pol and gpp: the folder
-// that would hold the --out folder).
+// that would hold the --out folder). A flag's value may follow it as the next argument or
+// after "=" (--letters=C,E); on and off in any letter case.
 CtlCommand ParseCommandLine(int argc, const wchar_t* const* argv);
 
 // The --help text, UTF-8, lines ending in \n.

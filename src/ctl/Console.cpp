@@ -17,7 +17,14 @@ bool IsConsole(HANDLE handle)
     return GetConsoleMode(handle, &mode) != FALSE;
 }
 
-bool WriteConsoleAll(HANDLE handle, const std::wstring& text)
+// 0 or the error of the failed write; a write that takes nothing counts as a fault.
+DWORD Failure()
+{
+    const DWORD error = GetLastError();
+    return error != ERROR_SUCCESS ? error : ERROR_WRITE_FAULT;
+}
+
+DWORD WriteConsoleAll(HANDLE handle, const std::wstring& text)
 {
     size_t done = 0;
     while (done < text.size())
@@ -25,25 +32,27 @@ bool WriteConsoleAll(HANDLE handle, const std::wstring& text)
         // Consoles take a limited amount per call.
         const DWORD chunk = static_cast<DWORD>(text.size() - done < 8192 ? text.size() - done : 8192);
         DWORD written = 0;
+        SetLastError(ERROR_SUCCESS);
         if (!WriteConsoleW(handle, text.data() + done, chunk, &written, nullptr) || written == 0)
-            return false;
+            return Failure();
         done += written;
     }
-    return true;
+    return 0;
 }
 
-bool WriteFileAll(HANDLE handle, const std::string& bytes)
+DWORD WriteFileAll(HANDLE handle, const std::string& bytes)
 {
     size_t done = 0;
     while (done < bytes.size())
     {
         DWORD written = 0;
+        SetLastError(ERROR_SUCCESS);
         if (!WriteFile(handle, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr) ||
             written == 0)
-            return false;
+            return Failure();
         done += written;
     }
-    return true;
+    return 0;
 }
 
 // \n becomes \r\n; a \r\n already there (system error texts end in one) stays as it is.
@@ -62,23 +71,32 @@ std::string WithCrLf(const std::string& text)
 
 } // namespace
 
-bool WriteText(Stream stream, const std::string& text)
+unsigned long WriteText(Stream stream, const std::string& text)
 {
     const HANDLE handle = HandleOf(stream);
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
-        return false;
+    if (handle == nullptr)
+        return 0;
+    if (handle == INVALID_HANDLE_VALUE)
+        return ERROR_INVALID_HANDLE;
     const std::string lines = WithCrLf(text);
     if (IsConsole(handle))
         return WriteConsoleAll(handle, morvex::Utf8ToWide(lines));
     return WriteFileAll(handle, lines);
 }
 
-bool WriteRegistryFile(const std::wstring& text, const std::string& bytes)
+unsigned long WriteRegistryFile(const std::wstring& text, const std::string& bytes)
 {
     const HANDLE handle = HandleOf(Stream::Out);
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
-        return false;
+    if (handle == nullptr)
+        return 0;
+    if (handle == INVALID_HANDLE_VALUE)
+        return ERROR_INVALID_HANDLE;
     if (IsConsole(handle))
         return WriteConsoleAll(handle, text);
     return WriteFileAll(handle, bytes);
+}
+
+bool ReaderGone(unsigned long error)
+{
+    return error == ERROR_NO_DATA || error == ERROR_PIPE_NOT_CONNECTED || error == ERROR_BROKEN_PIPE;
 }

@@ -1,10 +1,11 @@
 #include "GroupPolicyFiles.h"
 
+#include "AutoplayBaseline.h"
 #include "PreferenceXml.h"
 #include "RegistryPol.h"
 
 std::vector<std::uint8_t> RegistryPolFile(const std::vector<PlannedWrite>& writes, bool machineHive,
-                                          ValueTable table)
+                                          ValueTable table, bool withAutoplayBaseline)
 {
     std::vector<regpol::PolRecord> records;
     for (const PlannedWrite& write : writes)
@@ -25,11 +26,16 @@ std::vector<std::uint8_t> RegistryPolFile(const std::vector<PlannedWrite>& write
             break;
         }
     }
+    if (withAutoplayBaseline && machineHive)
+    {
+        for (const AutoplayBaselineValue& value : kAutoplayBaseline)
+            records.push_back(regpol::SetDwordRecord(value.keyPath, value.valueName, kAutoplayBaselineWanted));
+    }
     return regpol::WriteRegistryPol(records);
 }
 
 std::string PreferenceXmlFile(const std::vector<PlannedWrite>& writes, bool machineHive, std::int64_t changedUtc,
-                              ValueTable table)
+                              ValueTable table, bool withAutoplayBaseline)
 {
     std::vector<regpol::PreferenceValue> values;
     for (const PlannedWrite& write : writes)
@@ -59,6 +65,19 @@ std::string PreferenceXmlFile(const std::vector<PlannedWrite>& writes, bool mach
             break;
         }
         values.push_back(value);
+    }
+    if (withAutoplayBaseline && machineHive)
+    {
+        for (const AutoplayBaselineValue& baseline : kAutoplayBaseline)
+        {
+            regpol::PreferenceValue value;
+            value.hive = regpol::Hive::LocalMachine;
+            value.key = baseline.keyPath;
+            value.name = baseline.valueName;
+            value.type = regpol::kRegDword;
+            value.number = kAutoplayBaselineWanted;
+            values.push_back(value);
+        }
     }
     return regpol::WritePreferenceXml(values, changedUtc);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "AutoRunSettings.h"
+#include "AutoplayBaseline.h"
 #include "CommandLine.h"
 #include "Console.h"
 #include "GroupPolicyFiles.h"
@@ -16,6 +17,7 @@
 #include "MorvexVersion.h"
 #include "Protection.h"
 #include "RegFile.h"
+#include "Rights.h"
 #include "StatusReport.h"
 #include "TextConvert.h"
 #include "UncaughtException.h"
@@ -25,6 +27,12 @@ namespace {
 
 const int kUsageError = 64;
 const int kRegistryError = 3;
+const int kNoPermission = 77; // sysexits' EX_NOPERM: a script tells it from a registry failure
+
+// One line, also for a scheduled task's log: what is missing and the three ways to get it.
+const char kNeedsAdministrator[] =
+    "MorvexCtl: changing the AutoRun policy needs administrator rights; nothing was changed. Run it from an "
+    "elevated prompt, as SYSTEM, or from a tool that runs elevated.\n";
 
 // An error text on a line of its own.
 void ReportError(const std::exception& error)
@@ -45,6 +53,37 @@ void Report(const std::exception_ptr& failure)
     }
 }
 
+// Standard output of one command. A reader that has gone away ends the command quietly
+// with the code it would have had; any other failed write is an error of its own.
+class Output
+{
+public:
+    void Text(const std::string& text) { Note(WriteText(Stream::Out, text)); }
+    void RegistryFile(const std::wstring& text, const std::string& bytes) { Note(WriteRegistryFile(text, bytes)); }
+
+    int ExitCode(int commandCode) const
+    {
+        if (failure == 0 || ReaderGone(failure))
+            return commandCode;
+        ReportError(Win32Exception("Standard output could not be written", failure));
+        return kRegistryError;
+    }
+
+private:
+    void Note(unsigned long error)
+    {
+        if (failure == 0)
+            failure = error;
+    }
+    unsigned long failure = 0;
+};
+
+int Refuse()
+{
+    WriteText(Stream::Error, kNeedsAdministrator);
+    return kNoPermission;
+}
+
 void ApplyFlags(const CtlCommand& command, AutoRunSettings& settings)
 {
     for (int i = 0; i < kSwitchCount; ++i)
@@ -52,13 +91,32 @@ void ApplyFlags(const CtlCommand& command, AutoRunSettings& settings)
         if (command.switches[i])
             settings.Choose(i, *command.switches[i]);
     }
+    // Named on the command line, the letters are written, also where they equal what a
+    // partial read guessed: that is how a broken letter value is repaired.
     if (command.letters)
-        settings.disabledLetters = *command.letters;
+        settings.ChooseLetters(*command.letters);
+}
+
+// The keys a save of these writes opens, and those of the baseline values when asked for.
+std::vector<KeyToWrite> KeysOf(const std::vector<PlannedWrite>& writes, bool baseline)
+{
+    std::vector<KeyToWrite> keys;
+    for (const PlannedWrite& write : writes)
+    {
+        const PolicyValueInfo& info = InfoOf(write.value);
+        keys.push_back({info.machineHive ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, info.keyPath});
+    }
+    if (baseline)
+    {
+        for (const AutoplayBaselineValue& value : kAutoplayBaseline)
+            keys.push_back({HKEY_LOCAL_MACHINE, value.keyPath});
+    }
+    return keys;
 }
 
 // Reads the policy back and prints it. A failure of the step before, if any, and a failed
 // read are both reported and decide the exit code over the status.
-int PrintStatus(const CtlCommand& command, const std::exception_ptr& failure)
+int PrintStatus(const CtlCommand& command, const std::exception_ptr& failure, Output& out)
 {
     AutoRunSettings settings;
     std::exception_ptr readFailure;
@@ -70,61 +128,81 @@ int PrintStatus(const CtlCommand& command, const std::exception_ptr& failure)
     {
         readFailure = std::current_exception();
     }
-    WriteText(Stream::Out, command.json ? StatusJson(settings, ReadBaseline()) : StatusLines(settings));
+    if (command.json)
+    {
+        out.Text(StatusJson(settings, ReadBaseline()));
+    }
+    else
+    {
+        std::string lines = StatusLines(settings);
+        // Monitoring reads performance data after " | " on the first line, the status line.
+        if (command.perfData)
+            lines.insert(lines.find('\n'), " | " + PerfData(settings));
+        out.Text(lines);
+    }
     if (failure)
         Report(failure);
     if (readFailure)
         Report(readFailure);
-    return failure || readFailure ? kRegistryError : ExitCodeFor(EvaluateProtection(settings));
+    return out.ExitCode(failure || readFailure ? kRegistryError : ExitCodeFor(EvaluateProtection(settings)));
 }
 
-// The policy as the registry holds it, changed by the command's flags. A value that could not
-// be read is reported and the command goes on, as the window does after such a read: the
-// model's PlanSave leaves out what it could not read unless a flag replaces it.
-bool LoadAndApply(const CtlCommand& command, AutoRunSettings& settings)
+// Reads the policy; a value that could not be read is not the end of the command, as it is
+// not the end of the window: the model's PlanSave leaves it out unless a flag replaces it.
+std::exception_ptr Load(AutoRunSettings& settings)
 {
-    bool complete = true;
     try
     {
         settings.Load();
     }
-    catch (const std::exception& error)
+    catch (const std::exception&)
     {
-        ReportError(error);
-        complete = false;
+        return std::current_exception();
     }
-    ApplyFlags(command, settings);
-    return complete;
+    return nullptr;
 }
 
-int Set(const CtlCommand& command)
+// Saves (and writes the baseline values when asked), then prints the status read back.
+int SaveAndPrint(const CtlCommand& command, AutoRunSettings& settings, Output& out)
+{
+    std::exception_ptr failure;
+    try
+    {
+        settings.SaveUnlessRefused();
+        if (command.baseline)
+            WriteAutoplayBaseline();
+    }
+    catch (const RightsRefusedError&)
+    {
+        return Refuse();
+    }
+    catch (const std::exception&)
+    {
+        failure = std::current_exception();
+    }
+    return PrintStatus(command, failure, out);
+}
+
+int Set(const CtlCommand& command, Output& out)
 {
     AutoRunSettings settings;
-    LoadAndApply(command, settings);
-    std::exception_ptr failure;
-    try
-    {
-        settings.Save();
-    }
-    catch (const std::exception&)
-    {
-        failure = std::current_exception();
-    }
-    return PrintStatus(command, failure);
+    const std::exception_ptr readFailure = Load(settings);
+    ApplyFlags(command, settings);
+    // Refused, the command says only that: the rest would be noise in a script's log.
+    if (!MayWrite(KeysOf(settings.PlanSave(), false)))
+        return Refuse();
+    if (readFailure)
+        Report(readFailure);
+    return SaveAndPrint(command, settings, out);
 }
 
-int DisableAll(const CtlCommand& command)
+int DisableAll(const CtlCommand& command, Output& out)
 {
-    std::exception_ptr failure;
-    try
-    {
-        DisableEverythingAndSave();
-    }
-    catch (const std::exception&)
-    {
-        failure = std::current_exception();
-    }
-    return PrintStatus(command, failure);
+    // What the window's "Disable Everything and Save" does, with the rights asked first.
+    AutoRunSettings settings = EverythingOff();
+    if (!MayWrite(KeysOf(settings.PlanSave(), command.baseline)))
+        return Refuse();
+    return SaveAndPrint(command, settings, out);
 }
 
 bool WriteFileBytes(const std::wstring& path, const std::string& bytes)
@@ -189,12 +267,12 @@ int ExportGroupPolicy(const CtlCommand& command, const std::vector<PlannedWrite>
         std::string bytes;
         if (pol)
         {
-            const std::vector<std::uint8_t> file = RegistryPolFile(writes, machine);
+            const std::vector<std::uint8_t> file = RegistryPolFile(writes, machine, InfoOf, command.baseline);
             bytes.assign(file.begin(), file.end());
         }
         else
         {
-            bytes = PreferenceXmlFile(writes, machine, changedUtc);
+            bytes = PreferenceXmlFile(writes, machine, changedUtc, InfoOf, command.baseline);
         }
         if (!MakeFolder(halfFolder))
         {
@@ -210,31 +288,34 @@ int ExportGroupPolicy(const CtlCommand& command, const std::vector<PlannedWrite>
     return 0;
 }
 
-int Export(const CtlCommand& command)
+int Export(const CtlCommand& command, Output& out)
 {
     AutoRunSettings settings;
-    const bool complete = LoadAndApply(command, settings);
+    const std::exception_ptr readFailure = Load(settings);
+    if (readFailure)
+        Report(readFailure);
+    ApplyFlags(command, settings);
     const std::vector<PlannedWrite> writes = settings.PlanSave();
+    // The files hold what Save would write; a value that could not be read is not in them.
+    const int code = readFailure ? kRegistryError : 0;
     if (command.format != ExportFormat::Reg)
     {
         const int written = ExportGroupPolicy(command, writes);
-        // The files hold what Save would write; a value that could not be read is not in them.
-        return written != 0 || complete ? written : kRegistryError;
+        return written != 0 ? written : code;
     }
-    const std::wstring text = RegistryFileText(writes);
+    const std::wstring text = RegistryFileText(writes, command.baseline);
     const std::string bytes = RegistryFileBytes(text);
     if (command.outFile.empty())
     {
-        if (!WriteRegistryFile(text, bytes))
-            return kRegistryError;
+        out.RegistryFile(text, bytes);
+        return out.ExitCode(code);
     }
-    else if (!WriteFileBytes(command.outFile, bytes))
+    if (!WriteFileBytes(command.outFile, bytes))
     {
         ReportError(Win32Exception(morvex::WideToUtf8(command.outFile).c_str(), GetLastError()));
         return kRegistryError;
     }
-    // The file holds what Save would write; a value that could not be read is not in it.
-    return complete ? 0 : kRegistryError;
+    return code;
 }
 
 // An exception that reached no handler: said on standard error, where scripts look; the exit
@@ -253,22 +334,23 @@ void ReportUncaughtException(const std::wstring& text)
 
 int Run(const CtlCommand& command)
 {
+    Output out;
     switch (command.verb)
     {
     case Verb::Help:
-        WriteText(Stream::Out, HelpText());
-        return 0;
+        out.Text(HelpText());
+        return out.ExitCode(0);
     case Verb::Version:
-        WriteText(Stream::Out, "MorvexCtl " MORVEX_VERSION_TEXT "\n");
-        return 0;
+        out.Text("MorvexCtl " MORVEX_VERSION_TEXT "\n");
+        return out.ExitCode(0);
     case Verb::Status:
-        return PrintStatus(command, nullptr);
+        return PrintStatus(command, nullptr, out);
     case Verb::DisableAll:
-        return DisableAll(command);
+        return DisableAll(command, out);
     case Verb::Set:
-        return Set(command);
+        return Set(command, out);
     case Verb::Export:
-        return Export(command);
+        return Export(command, out);
     }
     return kUsageError;
 }

@@ -1,5 +1,7 @@
 #include "RegFile.h"
 
+#include "AutoplayBaseline.h"
+
 namespace {
 
 std::wstring Quoted(const std::wstring& text)
@@ -14,6 +16,14 @@ std::wstring Quoted(const std::wstring& text)
     return out + L"\"";
 }
 
+std::wstring DwordLine(const wchar_t* valueName, unsigned long number)
+{
+    std::wstring line = Quoted(valueName) + L"=dword:";
+    for (int shift = 28; shift >= 0; shift -= 4)
+        line += L"0123456789abcdef"[(number >> shift) & 0xF];
+    return line;
+}
+
 std::wstring ValueLine(const PlannedWrite& write)
 {
     const PolicyValueInfo& info = InfoOf(write.value);
@@ -22,12 +32,7 @@ std::wstring ValueLine(const PlannedWrite& write)
     switch (write.kind)
     {
     case PlannedWrite::Kind::Number:
-    {
-        line += L"dword:";
-        for (int shift = 28; shift >= 0; shift -= 4)
-            line += L"0123456789abcdef"[(write.number >> shift) & 0xF];
-        break;
-    }
+        return DwordLine(info.valueName, write.number);
     case PlannedWrite::Kind::Text:
         line += Quoted(write.text);
         break;
@@ -44,30 +49,39 @@ struct Section
     std::wstring lines;
 };
 
+// Each key once, in the order of its first value, with its values in the order they come.
+void AddLine(std::vector<Section>& sections, bool machineHive, const wchar_t* keyPath, const std::wstring& line)
+{
+    const std::wstring header =
+        std::wstring(L"[") + (machineHive ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\") + keyPath + L"]";
+    Section* section = nullptr;
+    for (Section& existing : sections)
+    {
+        if (existing.header == header)
+            section = &existing;
+    }
+    if (section == nullptr)
+    {
+        sections.push_back(Section{header, std::wstring()});
+        section = &sections.back();
+    }
+    section->lines += line + L"\r\n";
+}
+
 } // namespace
 
-std::wstring RegistryFileText(const std::vector<PlannedWrite>& writes)
+std::wstring RegistryFileText(const std::vector<PlannedWrite>& writes, bool withAutoplayBaseline)
 {
-    // Each key once, in the order of its first write, with its values in the order of Save.
     std::vector<Section> sections;
     for (const PlannedWrite& write : writes)
     {
         const PolicyValueInfo& info = InfoOf(write.value);
-        const std::wstring header = std::wstring(L"[") +
-                                    (info.machineHive ? L"HKEY_LOCAL_MACHINE\\" : L"HKEY_CURRENT_USER\\") +
-                                    info.keyPath + L"]";
-        Section* section = nullptr;
-        for (Section& existing : sections)
-        {
-            if (existing.header == header)
-                section = &existing;
-        }
-        if (section == nullptr)
-        {
-            sections.push_back(Section{header, std::wstring()});
-            section = &sections.back();
-        }
-        section->lines += ValueLine(write) + L"\r\n";
+        AddLine(sections, info.machineHive, info.keyPath, ValueLine(write));
+    }
+    if (withAutoplayBaseline)
+    {
+        for (const AutoplayBaselineValue& value : kAutoplayBaseline)
+            AddLine(sections, true, value.keyPath, DwordLine(value.valueName, kAutoplayBaselineWanted));
     }
 
     std::wstring text = L"Windows Registry Editor Version 5.00\r\n";

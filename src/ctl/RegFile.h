@@ -7,6 +7,7 @@
 
 #include "AutoRunSettings.h"
 
-std::wstring RegistryFileText(const std::vector<PlannedWrite>& writes);
+// withAutoplayBaseline: the two AutoPlay values of the baseline follow the policy's writes.
+std::wstring RegistryFileText(const std::vector<PlannedWrite>& writes, bool withAutoplayBaseline = false);
 // The file's bytes: UTF-16LE with its byte-order mark, as the registry editor writes them.
 std::string RegistryFileBytes(const std::wstring& text);

@@ -4,14 +4,13 @@
 
 #include <exception>
 
+#include "AutoplayBaseline.h"
 #include "OptionsStore.h"
 #include "Switches.h"
 #include "TextConvert.h"
 #include "LanguageStrings.h"
 
 namespace {
-
-const wchar_t kAutoplayPolicyKey[] = L"SOFTWARE\\Policies\\Microsoft\\Windows\\Explorer";
 
 // The names of the six values in the "registry" object, under their hive.
 const char* JsonName(PolicyValue value)
@@ -117,9 +116,8 @@ const char* PassOrFail(bool pass)
 Baseline ReadBaseline()
 {
     Baseline baseline;
-    baseline.noAutoplayForNonVolume.stored = ReadDword(kAutoplayPolicyKey, L"NoAutoplayfornonVolume");
-    // NoAutorun lives beside NoDriveTypeAutoRun in the Explorer policy key.
-    baseline.noAutorun.stored = ReadDword(InfoOf(PolicyValue::MachineDriveTypes).keyPath, L"NoAutorun");
+    baseline.noAutoplayForNonVolume.stored = ReadDword(kAutoplayBaseline[0].keyPath, kAutoplayBaseline[0].valueName);
+    baseline.noAutorun.stored = ReadDword(kAutoplayBaseline[1].keyPath, kAutoplayBaseline[1].valueName);
     return baseline;
 }
 
@@ -138,6 +136,32 @@ std::string StatusLines(const AutoRunSettings& settings)
                                               : morvex::WideToUtf8(settings.disabledLetters)) +
             "\n";
     return text;
+}
+
+std::string PerfData(const AutoRunSettings& settings)
+{
+    const auto unreadable = [&settings](PolicyValue value) {
+        return settings.Stored(value).state == StoredValue::State::Unreadable;
+    };
+    // A guess must not be graphed as a figure: U is the convention's "could not be determined".
+    bool typesKnown = true;
+    int enabledTypes = 0;
+    for (int i = 0; i < kSwitchCount; ++i)
+    {
+        if (!IsDriveType(i))
+            continue;
+        typesKnown = typesKnown && settings.Decided(i);
+        enabledTypes += GetSwitch(settings, i) ? 1 : 0;
+    }
+    const bool lettersKnown =
+        !unreadable(PolicyValue::MachineDriveLetters) && !unreadable(PolicyValue::UserDriveLetters);
+    int letters = 0;
+    for (const wchar_t c : settings.disabledLetters)
+        letters += (c >= L'A' && c <= L'Z') ? 1 : 0;
+    return "enabled_drive_types=" + (typesKnown ? std::to_string(enabledTypes) : std::string("U")) +
+           ";;;0;6 autorun_inf=" +
+           (settings.Decided(kAutorunInfSwitch) ? std::string(settings.runAutorunInf ? "1" : "0") : std::string("U")) +
+           " disabled_letters=" + (lettersKnown ? std::to_string(letters) : std::string("U")) + ";;;0;26";
 }
 
 std::string StatusJson(const AutoRunSettings& settings, const Baseline& baseline)
@@ -186,9 +210,9 @@ std::string StatusJson(const AutoRunSettings& settings, const Baseline& baseline
     // The three AutoPlay checks of the DISA STIG for Windows 10 and 11 (WN10-/WN11-CC-000180,
     // -000185, -000190): each wants one REG_DWORD in HKLM with exactly this value.
     baselineJson += "\"CC-000180\":";
-    baselineJson += PassOrFail(IsNumber(baseline.noAutoplayForNonVolume.stored, 1));
+    baselineJson += PassOrFail(IsNumber(baseline.noAutoplayForNonVolume.stored, kAutoplayBaselineWanted));
     baselineJson += ",\"CC-000185\":";
-    baselineJson += PassOrFail(IsNumber(baseline.noAutorun.stored, 1));
+    baselineJson += PassOrFail(IsNumber(baseline.noAutorun.stored, kAutoplayBaselineWanted));
     baselineJson += ",\"CC-000190\":";
     baselineJson += PassOrFail(IsNumber(settings.Stored(PolicyValue::MachineDriveTypes), 0xFF));
 
@@ -226,13 +250,78 @@ std::string ErrorText(const std::exception& error)
            "\n" + DescribeValue(changed->Changed());
 }
 
+namespace {
+
+// The length of the valid UTF-8 sequence at text[i] (1 to 4), or 0 when it is not one; then
+// *invalidLength says how many bytes one replacement character stands for (the lead byte
+// with the continuation bytes that fit it, as decoders commonly replace them).
+size_t Utf8SequenceLength(const std::string& text, size_t i, size_t* invalidLength)
+{
+    const unsigned char lead = static_cast<unsigned char>(text[i]);
+    size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead < 0x80)
+        return 1;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+    {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0; // shorter forms are overlong
+        else if (lead == 0xED)
+            high = 0x9F; // UTF-16 surrogates are no characters
+    }
+    else if (lead >= 0xF0 && lead <= 0xF4)
+    {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        else if (lead == 0xF4)
+            high = 0x8F; // beyond U+10FFFF
+    }
+    *invalidLength = 1;
+    if (length == 0)
+        return 0;
+    for (size_t k = 1; k < length; ++k)
+    {
+        if (i + k >= text.size())
+            return 0;
+        const unsigned char next = static_cast<unsigned char>(text[i + k]);
+        if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF))
+            return 0;
+        *invalidLength = k + 1;
+    }
+    return length;
+}
+
+} // namespace
+
 std::string JsonString(const std::string& utf8)
 {
     static const char kHex[] = "0123456789abcdef";
     std::string out = "\"";
-    for (const char c : utf8)
+    for (size_t i = 0; i < utf8.size(); ++i)
     {
+        const char c = utf8[i];
         const unsigned char u = static_cast<unsigned char>(c);
+        if (u >= 0x80)
+        {
+            size_t invalid = 1;
+            const size_t length = Utf8SequenceLength(utf8, i, &invalid);
+            if (length == 0)
+            {
+                out += "\xEF\xBF\xBD"; // U+FFFD REPLACEMENT CHARACTER
+                i += invalid - 1;
+            }
+            else
+            {
+                out.append(utf8, i, length);
+                i += length - 1;
+            }
+            continue;
+        }
         switch (c)
         {
         case '"':
@@ -259,7 +348,7 @@ std::string JsonString(const std::string& utf8)
             }
             else
             {
-                out += c; // UTF-8 bytes pass as they are: JSON text is UTF-8
+                out += c;
             }
         }
     }

@@ -8,8 +8,8 @@
 #include "AutoRunSettings.h"
 #include "Protection.h"
 
-// Two further AutoPlay values that security baselines check beside the policy. Read only:
-// MorvexCtl never writes them.
+// Two further AutoPlay values that security baselines check beside the policy, as read; only
+// disable-all --baseline writes them.
 struct BaselineValue
 {
     const char* name;
@@ -25,6 +25,10 @@ Baseline ReadBaseline();
 // The status line, then one line per switch and the drive letters: texts through the
 // catalogue, UTF-8, each line ending in \n.
 std::string StatusLines(const AutoRunSettings& settings);
+// The monitoring-plugin performance data of the policy, for the end of the status line:
+// "enabled_drive_types=N;;;0;6 autorun_inf=0|1 disabled_letters=N;;;0;26", with U for a
+// figure that depends on a value that could not be read.
+std::string PerfData(const AutoRunSettings& settings);
 // One line: {"runAutorunInf":...,"registry":{...},"unreadable":[...],"baseline":{...}}\n
 std::string StatusJson(const AutoRunSettings& settings, const Baseline& baseline);
 
@@ -36,5 +40,6 @@ int ExitCodeFor(ProtectionState state);
 // own words, except where a console has its own to say what happened and what to do.
 std::string ErrorText(const std::exception& error);
 
-// A JSON string literal of a UTF-8 text, quotes included.
+// A JSON string literal of a UTF-8 text, quotes included. Bytes that are not valid UTF-8 (a
+// translation file may hold anything) become U+FFFD, so that the JSON stays valid.
 std::string JsonString(const std::string& utf8);

@@ -244,6 +244,7 @@ void AutoRunSettings::Load()
     loadedSwitches = SwitchesOf(*this);
     loadedLetters = LetterMask(disabledLetters);
     chosen = {};
+    lettersChosen = false;
     complete = errors.empty();
     if (!complete)
         throw PolicyError(errors);
@@ -255,6 +256,12 @@ void AutoRunSettings::Choose(int switchIndex, bool enabled)
         return;
     SetSwitch(*this, switchIndex, enabled);
     chosen[switchIndex] = true;
+}
+
+void AutoRunSettings::ChooseLetters(const std::wstring& letters)
+{
+    disabledLetters = letters;
+    lettersChosen = true;
 }
 
 bool AutoRunSettings::Decided(int switchIndex) const
@@ -307,7 +314,7 @@ std::vector<PlannedWrite> AutoRunSettings::PlanSave() const
                 SetSwitch(typesToWrite, i, false);
         }
     }
-    const bool lettersChanged = letters != loadedLetters;
+    const bool lettersChanged = lettersChosen || letters != loadedLetters;
 
     std::vector<PlannedWrite> writes;
     for (PolicyValue value : kWriteOrder)
@@ -370,7 +377,7 @@ void AutoRunSettings::CheckUnchanged() const
     }
 }
 
-void AutoRunSettings::Write(const std::vector<PlannedWrite>& writes)
+void AutoRunSettings::Write(const std::vector<PlannedWrite>& writes, bool stopWhenDenied)
 {
     OptionsStore store;
     std::string deferred;
@@ -410,6 +417,10 @@ void AutoRunSettings::Write(const std::vector<PlannedWrite>& writes)
         }
         catch (const Win32Exception& error)
         {
+            // Denied at the very first write, the process has no right to the policy: writing
+            // the other hive of a pair would only leave it half changed.
+            if (stopWhenDenied && error.Code() == ERROR_ACCESS_DENIED && written.empty() && deferred.empty())
+                throw RightsRefusedError(error.what());
             // The other hive is still written; the user hears of this one after it.
             if (!secondFollows && deferred.empty())
                 throw;
@@ -435,10 +446,22 @@ void AutoRunSettings::Save()
 {
     if (loaded)
         CheckUnchanged();
-    Write(PlanSave());
+    Write(PlanSave(), false);
+}
+
+void AutoRunSettings::SaveUnlessRefused()
+{
+    if (loaded)
+        CheckUnchanged();
+    Write(PlanSave(), true);
 }
 
 void DisableEverythingAndSave()
+{
+    EverythingOff().Save();
+}
+
+AutoRunSettings EverythingOff()
 {
     AutoRunSettings everythingOff;
     try
@@ -452,5 +475,5 @@ void DisableEverythingAndSave()
     // Chosen, so that every switch value is written, also one that already reads as off.
     for (int i = 0; i < kSwitchCount; ++i)
         everythingOff.Choose(i, false);
-    everythingOff.Save();
+    return everythingOff;
 }

@@ -95,6 +95,18 @@ private:
     std::string message;
 };
 
+// The first write of a save was answered with access denied: this process may not change the
+// policy, and nothing was written.
+class RightsRefusedError : public std::exception
+{
+public:
+    explicit RightsRefusedError(std::string text) : message(std::move(text)) {}
+    const char* what() const noexcept override { return message.c_str(); }
+
+private:
+    std::string message;
+};
+
 // The seven switches by index (GetSwitch, SetSwitch below): 0 is autorun.inf, 1 to 6 the
 // drive types in field order (unknown, removable, fixed, network, CD-ROM, RAM disks).
 const int kSwitchCount = 7;
@@ -125,6 +137,10 @@ public:
     // another program changed it meanwhile. A failed write throws Win32Exception, or
     // PolicyError after the other writes when it was the first of a pair.
     void Save();
+    // Save for a caller that runs with whatever rights it was given: an access-denied answer
+    // to the first write ends the save there with RightsRefusedError, before the other hive
+    // of a pair is written, so that a refused save leaves nothing half written.
+    void SaveUnlessRefused();
     // What Save would write now. A value the last Load could not read is left out unless
     // the fields it is made from were changed since; written anew, every switch it carries
     // that is not Decided and was not changed is written as off.
@@ -134,6 +150,9 @@ public:
     // it equals what was read. SetSwitch sets a field the way the window's pages copy their
     // controls, which counts as a change only where the value differs.
     void Choose(int switchIndex, bool enabled);
+    // Sets the letter text as the user's explicit choice: Save writes it to both hives even
+    // where it equals what was read, which repairs a letter value that could not be read.
+    void ChooseLetters(const std::wstring& letters);
 
     // False after a Load that met a value it could not read (or did not finish).
     bool ReadComplete() const { return complete; }
@@ -146,7 +165,7 @@ public:
     const StoredValue& Stored(PolicyValue value) const;
 
 private:
-    void Write(const std::vector<PlannedWrite>& writes);
+    void Write(const std::vector<PlannedWrite>& writes, bool stopWhenDenied);
     void CheckUnchanged() const;
 
     bool loaded = false;
@@ -156,6 +175,7 @@ private:
     std::array<bool, kSwitchCount> loadedSwitches{}; // by GetSwitch index
     std::uint32_t loadedLetters = 0;
     std::array<bool, kSwitchCount> chosen{}; // by GetSwitch index, since the last Load
+    bool lettersChosen = false;
 };
 
 // An index out of range reads false and writes nothing.
@@ -167,3 +187,6 @@ void SetSwitch(AutoRunSettings& settings, int index, bool enabled);
 // letters are kept, and a value that could not be read is replaced only where it carries a
 // switch. Throws std::exception when the save fails.
 void DisableEverythingAndSave();
+// The policy as DisableEverythingAndSave saves it: read, then every switch chosen off. For a
+// caller that wants to see the writes (PlanSave) before it saves.
+AutoRunSettings EverythingOff();

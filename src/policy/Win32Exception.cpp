@@ -4,7 +4,8 @@
 
 #include "TextConvert.h"
 
-Win32Exception::Win32Exception(const char* context, unsigned long code)
+Win32Exception::Win32Exception(const char* context, unsigned long errorCode)
+    : code(errorCode)
 {
     if (context != nullptr && *context != '\0')
     {

@@ -17,7 +17,10 @@ public:
     ~Win32Exception() override = default;
 
     const char* what() const noexcept override;
+    // The Win32 error code; 0 for a failure explained in our own words.
+    unsigned long Code() const noexcept { return code; }
 
 private:
     std::string message;
+    unsigned long code = 0;
 };

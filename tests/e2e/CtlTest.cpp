@@ -309,6 +309,26 @@ std::string GroupPolicyFiles(const std::string& mapping, DWORD types, DWORD cdro
            (userLetters ? "set " + explorer + "NoDriveAutoRun=dword:" + hex[2] + "\n" : std::string());
 }
 
+// A registry file with the two baseline values after the policy's: NoAutorun in the machine's
+// Explorer policy key, NoAutoplayfornonVolume in a section of its own at the end.
+std::string WithBaseline(std::string file)
+{
+    const std::string machineLetters = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\policies\\Explorer]";
+    const size_t section = file.find(machineLetters);
+    const size_t letters = file.find("\"NoDriveAutoRun\"", section);
+    const size_t lineEnd = file.find("\r\n", letters) + 2;
+    file.insert(lineEnd, "\"NoAutorun\"=dword:00000001\r\n");
+    return file + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Policies\\Microsoft\\Windows\\Explorer]\r\n"
+                  "\"NoAutoplayfornonVolume\"=dword:00000001\r\n\r\n";
+}
+
+// The status lines with performance data after the status line.
+std::string WithPerfData(std::string lines, const std::string& perfData)
+{
+    return lines.insert(lines.find('\n'), " | " + perfData);
+}
+
+
 struct CtlCase
 {
     const char* name;
@@ -322,6 +342,8 @@ struct CtlCase
     Output output = Output::Text;
     std::string file{};                // the export file's text, or the files' (GroupPolicyDump)
     bool volatileUserPolicies = false; // the user's policy key cannot be created: writes there fail
+    // With after: the two baseline values afterwards; empty: as they were.
+    std::vector<std::optional<RegValue>> afterBaseline{};
 };
 
 std::ostream& operator<<(std::ostream& out, const CtlCase& c)
@@ -374,6 +396,20 @@ std::vector<CtlCase> CtlCases()
         Line(ErrorText((std::string(kExplorerKeyUtf8) + " (HKEY_CURRENT_USER, NoDriveAutoRun)").c_str(),
                        ERROR_CHILD_MUST_BE_VOLATILE));
     const std::vector<RegSetting> unreadable = Plus(kTypical, kUnreadableUserLetters);
+    // disable-all --baseline: everything off, both AutoPlay values written, all three checks pass.
+    const auto baselineJson = [](const char* letters, DWORD lettersMask) {
+        const std::string mask = std::to_string(lettersMask);
+        return "{\"runAutorunInf\":false,\"unknownDrives\":false,\"removableDrives\":false,\"fixedDrives\":false,"
+               "\"networkDrives\":false,\"cdromDrives\":false,\"ramDisks\":false,\"disabledLetters\":\"" +
+               std::string(letters) +
+               "\",\"status\":\"safe\",\"statusText\":\"Your PC is safe. AutoRun is disabled.\","
+               "\"registry\":{\"HKLM\":{\"IniFileMapping\":\"@SYS:DoesNotExist\",\"NoDriveTypeAutoRun\":255,"
+               "\"CdromAutoRun\":0,\"NoDriveAutoRun\":" + mask + "},\"HKCU\":{\"NoDriveTypeAutoRun\":255,"
+               "\"NoDriveAutoRun\":" + mask + "}},\"unreadable\":[],\"baseline\":{\"NoAutoplayfornonVolume\":1,"
+               "\"NoAutorun\":1,\"CC-000180\":\"pass\",\"CC-000185\":\"pass\",\"CC-000190\":\"pass\"}}\n";
+    };
+    const std::vector<std::optional<RegValue>> baselineWritten = {Dword(1), Dword(1)};
+    const char kUnreadableStatus[] = "The AutoRun state could not be read completely.";
 
     return {
         // status: every start state, as lines and as JSON.
@@ -420,6 +456,53 @@ std::vector<CtlCase> CtlCases()
         // what was read back.
         {"SetWriteFails", {}, L"set --removable off", 3, StatusLines({T, T, F, T, T, T, T}, "", kUnsafe),
          cannotCreate, WithoutUserValues(SavedValues({T, T, F, T, T, T, T}, 0)), Output::Text, "", true},
+
+        // A flag names its value: written also over a value that could not be read, and
+        // also where the letters equal what the readable hive gave.
+        {"SetLettersOverUnreadableAsRead", unreadable, L"set --letters C,E", 2,
+         StatusLines({T, F, T, T, F, T, T}, "C,E", kUnsafe), lettersError, SavedValues({T, F, T, T, F, T, T}, 0x14)},
+        {"SetCdromOnOverUnreadableService", Plus(kTypical, {HKEY_LOCAL_MACHINE, kCdromKey, L"AutoRun", String(L"1")}),
+         L"set --cdrom on", 2, StatusLines({T, F, T, T, F, T, T}, "C,E", kUnsafe),
+         QueryFailed("HKEY_LOCAL_MACHINE", "SYSTEM\\CurrentControlSet\\Services\\cdrom", "AutoRun"),
+         SavedValues({T, F, T, T, F, T, T}, 0x14)},
+        {"SetAutorunInfOnOverUnreadableMapping", Plus(kTypical, {HKEY_LOCAL_MACHINE, kIniMappingKey, L"", Dword(0)}),
+         L"set --autorun-inf on", 2, StatusLines({T, F, T, T, F, T, T}, "C,E", kUnsafe),
+         QueryFailed("HKEY_LOCAL_MACHINE", "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\IniFileMapping\\Autorun.inf",
+                     "(Default)", "has type REG_DWORD (4 bytes); a REG_SZ is expected"),
+         SavedValues({T, F, T, T, F, T, T}, 0x14)},
+
+        // Conventions: a value after "=", on and off in any letter case.
+        {"SetAttachedValues", kTypical, L"set --removable=OFF --letters=e --ramdisk Off", 2,
+         StatusLines({T, F, F, T, F, T, F}, "E", kUnsafe), "", SavedValues({T, F, F, T, F, T, F}, 0x10)},
+        {"UsageLettersNotDriveLetters", kTypical, L"set --letters C,1,ZZ", kUsage, "",
+         UsageText("--letters takes drive letters A to Z separated by commas or blanks (\"\" for none), not \"1\""),
+         {}},
+
+        // Performance data for monitoring, U where a value could not be read.
+        {"StatusPerfData", kTypical, L"status --perfdata", 2,
+         WithPerfData(StatusLines({T, F, T, T, F, T, T}, "C,E", kUnsafe),
+                      "enabled_drive_types=4;;;0;6 autorun_inf=1 disabled_letters=2;;;0;26"),
+         "", {}},
+        {"StatusPerfDataAllOff", kAllOff, L"status --perfdata", 0,
+         WithPerfData(StatusLines({F, F, F, F, F, F, F}, "", kSafe),
+                      "enabled_drive_types=0;;;0;6 autorun_inf=0 disabled_letters=0;;;0;26"),
+         "", {}},
+        {"StatusPerfDataUnreadable", unreadable, L"status --perfdata", 3,
+         WithPerfData(StatusLines({T, F, T, T, F, T, T}, "C,E", kUnreadableStatus),
+                      "enabled_drive_types=4;;;0;6 autorun_inf=1 disabled_letters=U;;;0;26"),
+         lettersError, {}},
+
+        // The security baseline on request; without the flag its values are left alone.
+        {"DisableAllBaselineFromNothing", {}, L"disable-all --baseline --json", 0, baselineJson("", 0), "",
+         SavedValues({F, F, F, F, F, F, F}, 0), Output::Text, "", false, baselineWritten},
+        {"DisableAllBaselineTypical", Plus(kTypical, {HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoAutorun", Dword(0)}),
+         L"disable-all --baseline --json", 0, baselineJson("C,E", 0x14), "", SavedValues({F, F, F, F, F, F, F}, 0x14),
+         Output::Text, "", false, baselineWritten},
+        {"DisableAllLeavesBaselineAlone",
+         Plus(kTypical, {HKEY_LOCAL_MACHINE, kExplorerPolicyKey, L"NoAutorun", Dword(0)}), L"disable-all", 0,
+         StatusLines({F, F, F, F, F, F, F}, "C,E", kSafe), "", SavedValues({F, F, F, F, F, F, F}, 0x14)},
+        {"ExportBaseline", kTypical, L"export --baseline", 0, WithBaseline(RegFile("-", 0x93, 1, 0x14)), "", {},
+         Output::RegistryFile},
 
         // export: what Save would write, the registry untouched.
         {"ExportToStandardOutput", kTypical, L"export", 0, RegFile("-", 0x93, 1, 0x14), "", {},
@@ -562,22 +645,277 @@ TEST_P(CtlTest, OutputExitCodeAndRegistry)
             EXPECT_EQ(Describe(c.after[i]), Describe(ReadValue(name.root, name.key, name.name)))
                 << "value " << i << " " << Utf8(name.name);
         }
+        const std::vector<ValueName> baselineValues = BaselineValues();
+        for (size_t i = 0; i < baselineValues.size(); ++i) {
+            const ValueName& name = baselineValues[i];
+            const std::optional<RegValue> expected =
+                c.afterBaseline.empty() ? before.Value(PolicyValues().size() + i) : c.afterBaseline[i];
+            EXPECT_EQ(Describe(expected), Describe(ReadValue(name.root, name.key, name.name))) << Utf8(name.name);
+        }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Ctl, CtlTest, ::testing::ValuesIn(CtlCases()),
                          [](const ::testing::TestParamInfo<CtlCase>& info) { return std::string(info.param.name); });
 
-// --help names every command and flag, and goes to standard output.
+// --help names every command and flag, and goes to standard output; -h and /? show the same.
 TEST_F(CtlFixture, HelpListsEveryCommandAndFlag)
 {
     const CtlRun run = RunCtl(L"--help");
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_EQ("", run.err);
     for (const char* word : {"status", "disable-all", "set", "export", "--json", "--out", "--autorun-inf", "--unknown",
-                             "--removable", "--fixed", "--network", "--cdrom", "--ramdisk", "--letters", "--lang", "--format",
-                             "--version"})
+                             "--removable", "--fixed", "--network", "--cdrom", "--ramdisk", "--letters", "--lang",
+                             "--format", "--version", "--perfdata", "--baseline", "77"})
         EXPECT_NE(std::string::npos, run.out.find(word)) << word;
+    for (const wchar_t* alias : {L"-h", L"/?", L"status /?"}) {
+        const CtlRun other = RunCtl(alias);
+        EXPECT_EQ(0u, other.exitCode) << Utf8(alias);
+        EXPECT_EQ(run.out, other.out) << Utf8(alias);
+    }
+}
+
+const char kRefusal[] =
+    "MorvexCtl: changing the AutoRun policy needs administrator rights; nothing was changed. Run it from an "
+    "elevated prompt, as SYSTEM, or from a tool that runs elevated.\n";
+
+HANDLE InheritableFile(const std::wstring& path, DWORD access, DWORD disposition = CREATE_ALWAYS)
+{
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Runs MorvexCtl with standard output on the given inheritable handle and standard error in a
+// file; with a token, as the user of that token.
+CtlRun RunCtlWith(const std::wstring& arguments, HANDLE out, HANDLE token = nullptr,
+                  const std::wstring& exe = CtlExe())
+{
+    const std::wstring errFile = TestOutputFolder() + L"\\morvex-ctl-stderr.txt";
+    const HANDLE err = InheritableFile(errFile, GENERIC_WRITE);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+    const std::wstring folder = FolderOf(exe);
+    PROCESS_INFORMATION info{};
+    const BOOL started =
+        token != nullptr
+            ? CreateProcessAsUserW(token, exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                   folder.c_str(), &startup, &info)
+            : CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
+                             &startup, &info);
+    const DWORD startError = GetLastError();
+    CloseHandle(err);
+    CtlRun run;
+    if (!started) {
+        ADD_FAILURE() << "cannot start " << Utf8(exe) << ": error " << startError;
+        return run;
+    }
+    if (WaitForSingleObject(info.hProcess, static_cast<DWORD>(30000 * kTimeScale)) != WAIT_OBJECT_0)
+        TerminateProcess(info.hProcess, STILL_ACTIVE);
+    GetExitCodeProcess(info.hProcess, &run.exitCode);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    run.err = ReadBytes(errFile);
+    return run;
+}
+
+// As RunCtlWith, standard output into a file that is read back.
+CtlRun RunCtlToFile(const std::wstring& arguments, HANDLE token = nullptr, const std::wstring& exe = CtlExe())
+{
+    const std::wstring outFile = TestOutputFolder() + L"\\morvex-ctl-stdout.txt";
+    const HANDLE out = InheritableFile(outFile, GENERIC_WRITE);
+    CtlRun run = RunCtlWith(arguments, out, token, exe);
+    CloseHandle(out);
+    run.out = ReadBytes(outFile);
+    return run;
+}
+
+// The unelevated half of this process's token, as an administrator's programs get it without
+// elevation; null when there is none.
+HANDLE LimitedToken()
+{
+    HANDLE self = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &self))
+        return nullptr;
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD size = 0;
+    const BOOL found = GetTokenInformation(self, TokenLinkedToken, &linked, sizeof(linked), &size);
+    CloseHandle(self);
+    return found ? linked.LinkedToken : nullptr;
+}
+
+// Reading needs no rights; a change is refused before anything is written, with exit code 77.
+TEST_F(CtlFixture, LimitedTokenReadsAndIsRefusedChanges)
+{
+    const HANDLE token = LimitedToken();
+    ASSERT_NE(nullptr, token);
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+    DWORD size = 0;
+    ASSERT_TRUE(GetTokenInformation(token, TokenElevationType, &type, sizeof(type), &size));
+    ASSERT_EQ(TokenElevationTypeLimited, type);
+
+    Apply(kTypical);
+    const RegistrySnapshot before(AllValues());
+    const struct
+    {
+        const wchar_t* arguments;
+        DWORD exitCode;
+        std::string out;
+        std::string err;
+    } cases[] = {
+        {L"status", 2, StatusLines({T, F, T, T, F, T, T}, "C,E", kUnsafe), ""},
+        {L"export", 0, RegFile("-", 0x93, 1, 0x14), ""},
+        {L"set --removable off", 77, "", kRefusal},
+        {L"set --letters C", 77, "", kRefusal},
+        {L"disable-all", 77, "", kRefusal},
+        {L"disable-all --baseline --json", 77, "", kRefusal},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf8(c.arguments));
+        const CtlRun run = RunCtlToFile(c.arguments, token);
+        EXPECT_EQ(c.exitCode, run.exitCode);
+        EXPECT_EQ(c.out, c.exitCode == 0 ? RegistryFileText(run.out) : WithoutCr(run.out));
+        EXPECT_EQ(c.err, WithoutCr(run.err));
+        const RegistrySnapshot after(AllValues());
+        EXPECT_TRUE(before == after) << before.Differences(after);
+    }
+    CloseHandle(token);
+}
+
+// A key whose security lets this process read but not write, as a policy key does for a user
+// without administrator rights: an elevated token gets the refusal too, and nothing is written.
+TEST_F(CtlFixture, KeyThatDeniesWritingRefusesTheChange)
+{
+    const struct
+    {
+        const wchar_t* key;
+        const wchar_t* arguments;
+        DWORD exitCode;
+    } cases[] = {
+        {kExplorerPolicyKey, L"set --letters C", 77},
+        {kExplorerPolicyKey, L"disable-all", 77},
+        {kCdromKey, L"disable-all", 77},
+        {kIniMappingKey, L"set --fixed off", 77},
+        {kExplorerPolicyKey, L"status", 2},
+        // The baseline's own key counts only when the baseline is written.
+        {kAutoplayPolicyKey, L"disable-all --baseline", 77},
+        {kAutoplayPolicyKey, L"disable-all", 0},
+    };
+    const bool autoplayKeyExisted = testreg::KeyExists(HKEY_LOCAL_MACHINE, kAutoplayPolicyKey);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Utf8(c.key) + " " + Utf8(c.arguments));
+        ClearPolicy();
+        Apply(kTypical);
+        testreg::CreateKey(HKEY_LOCAL_MACHINE, c.key);
+        const RegistrySnapshot before(AllValues());
+        CtlRun run;
+        {
+            const testreg::ReadOnlyKey readOnly(HKEY_LOCAL_MACHINE, c.key);
+            run = RunCtlToFile(c.arguments);
+        }
+        EXPECT_EQ(c.exitCode, run.exitCode);
+        if (c.exitCode == 77) {
+            EXPECT_EQ(kRefusal, WithoutCr(run.err));
+            EXPECT_EQ("", run.out);
+            const RegistrySnapshot after(AllValues());
+            EXPECT_TRUE(before == after) << before.Differences(after);
+        } else {
+            EXPECT_EQ("", run.err);
+        }
+    }
+    if (!autoplayKeyExisted)
+        testreg::DeleteTree(HKEY_LOCAL_MACHINE, kAutoplayPolicyKey);
+}
+
+enum class Sink { ClosedPipe, ReadOnlyFile, FullDisk };
+
+// Standard output that cannot take the text: a reader that has gone away ends the command
+// quietly with its own exit code; any other failed write is said on standard error, exit 3.
+TEST_F(CtlFixture, OutputThatCannotBeWritten)
+{
+    const std::string failed = "Standard output could not be written : ";
+    const struct
+    {
+        Sink sink;
+        const wchar_t* arguments;
+        DWORD exitCode;
+        std::string err; // a prefix of standard error; empty: nothing there
+        bool saves = false; // the policy is switched off: output that nobody reads undoes nothing
+    } cases[] = {
+        {Sink::ClosedPipe, L"status", 2, ""},
+        {Sink::ClosedPipe, L"--help", 0, ""},
+        {Sink::ClosedPipe, L"export", 0, ""},
+        {Sink::ClosedPipe, L"disable-all --json", 0, "", true},
+        {Sink::ReadOnlyFile, L"status --json", 3, Line(ErrorText("Standard output could not be written", ERROR_ACCESS_DENIED))},
+        {Sink::ReadOnlyFile, L"--version", 3, Line(ErrorText("Standard output could not be written", ERROR_ACCESS_DENIED))},
+        {Sink::FullDisk, L"status", 3, failed},
+        {Sink::FullDisk, L"export", 3, failed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(c.sink)) + " " + Utf8(c.arguments));
+        ClearPolicy();
+        Apply(kTypical);
+        HANDLE out = INVALID_HANDLE_VALUE;
+        switch (c.sink) {
+        case Sink::ClosedPipe: {
+            SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+            HANDLE reader = nullptr;
+            ASSERT_TRUE(CreatePipe(&reader, &out, &inherit, 0));
+            CloseHandle(reader);
+            break;
+        }
+        case Sink::ReadOnlyFile:
+            out = InheritableFile(TestOutputFolder() + L"\\morvex-ctl-readonly.txt", GENERIC_READ);
+            break;
+        case Sink::FullDisk:
+            out = InheritableFile(L"Z:\\dev\\full", GENERIC_WRITE, OPEN_EXISTING);
+            break;
+        }
+        ASSERT_NE(INVALID_HANDLE_VALUE, out);
+        const CtlRun run = RunCtlWith(c.arguments, out);
+        CloseHandle(out);
+        EXPECT_EQ(c.exitCode, run.exitCode);
+        const std::string err = WithoutCr(run.err);
+        if (c.err.empty()) {
+            EXPECT_EQ("", err);
+        } else {
+            EXPECT_EQ(0u, err.find(c.err)) << err;
+            EXPECT_EQ(err.size() - 1, err.find('\n')) << "one line: " << err;
+        }
+        if (c.saves)
+            ExpectPolicyWritten({F, F, F, F, F, F, F}, 0x14);
+    }
+}
+
+bool IsValidUtf8(const std::string& text)
+{
+    return text.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(),
+                                               static_cast<int>(text.size()), nullptr, 0) > 0;
+}
+
+// A translation file with bytes that are no UTF-8: the JSON stays valid, the broken bytes
+// become U+FFFD. MorvexCtl runs from a folder of its own with that file in its lang folder.
+TEST_F(CtlFixture, JsonIsValidWhateverTheTranslationFile)
+{
+    const std::wstring folder = TestOutputFolder() + L"\\ctl-broken-lang";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    CreateDirectoryW((folder + L"\\lang").c_str(), nullptr);
+    const std::wstring exe = folder + L"\\MorvexCtl.exe";
+    ASSERT_TRUE(CopyFileW(CtlExe().c_str(), exe.c_str(), FALSE));
+    {
+        std::ofstream strings((folder + L"\\lang\\de.strings").c_str(), std::ios::binary);
+        strings << "\"Your PC is currently not safe. AutoRun is not controlled.\" = \"Nicht \xFF sicher \xE2\x82\";\n";
+    }
+    Apply(kTypical);
+    const CtlRun run = RunCtlToFile(L"status --json --lang de", nullptr, exe);
+    EXPECT_EQ(2u, run.exitCode);
+    EXPECT_EQ("", run.err);
+    EXPECT_TRUE(IsValidUtf8(run.out)) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("\"statusText\":\"Nicht \xEF\xBF\xBD sicher \xEF\xBF\xBD\"")) << run.out;
 }
 
 struct DisableCase

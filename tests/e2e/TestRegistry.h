@@ -50,6 +50,8 @@ public:
     bool operator==(const RegistrySnapshot& other) const { return values == other.values; }
     // Which values differ, for the failure message.
     std::string Differences(const RegistrySnapshot& other) const;
+    // The value of names[index] as it was.
+    const std::optional<RegValue>& Value(size_t index) const { return values[index]; }
 
 private:
     std::vector<ValueName> names;

@@ -134,6 +134,35 @@ void Restore(HKEY root, const std::wstring& path, const Tree& tree, REGSAM view)
         Restore(root, Child(path, name), subtree, view);
 }
 
+ReadOnlyKey::ReadOnlyKey(HKEY root, const std::wstring& path, REGSAM view)
+{
+    Check(RegOpenKeyExW(root, path.c_str(), 0, READ_CONTROL | WRITE_DAC | view, &key), "RegOpenKeyExW", path);
+    DWORD size = 0;
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+    saved.resize(size);
+    Check(RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, saved.data(), &size), "RegGetKeySecurity", path);
+
+    // Everyone may read, and may give the key its old descriptor back.
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof(everyone);
+    if (!CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sidSize))
+        throw std::runtime_error("CreateWellKnownSid failed");
+    std::vector<BYTE> acl(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + sidSize);
+    SECURITY_DESCRIPTOR descriptor;
+    if (!InitializeAcl(reinterpret_cast<PACL>(acl.data()), static_cast<DWORD>(acl.size()), ACL_REVISION) ||
+        !AddAccessAllowedAce(reinterpret_cast<PACL>(acl.data()), ACL_REVISION, KEY_READ | WRITE_DAC, everyone) ||
+        !InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorDacl(&descriptor, TRUE, reinterpret_cast<PACL>(acl.data()), FALSE))
+        throw std::runtime_error("building a read-only security descriptor failed");
+    Check(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &descriptor), "RegSetKeySecurity", path);
+}
+
+ReadOnlyKey::~ReadOnlyKey()
+{
+    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, saved.data());
+    RegCloseKey(key);
+}
+
 void CreateKey(HKEY root, const std::wstring& path, DWORD options, REGSAM view)
 {
     Key key;

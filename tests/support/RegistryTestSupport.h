@@ -68,6 +68,22 @@ std::optional<Value> Read(HKEY root, const std::wstring& path, const std::wstrin
 // The number of a REG_DWORD of four bytes; nothing for any other type or size.
 std::optional<DWORD> DwordOf(const Value& value);
 
+// While it lives, the key lets everyone read it and nobody write to it or create keys in it:
+// the security a policy key has for a user without administrator rights. The key's own
+// security descriptor comes back when it ends. The key must exist.
+class ReadOnlyKey
+{
+public:
+    ReadOnlyKey(HKEY root, const std::wstring& path, REGSAM view = kView64);
+    ~ReadOnlyKey();
+    ReadOnlyKey(const ReadOnlyKey&) = delete;
+    ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
+
+private:
+    HKEY key = nullptr;
+    std::vector<BYTE> saved; // the DACL part of the key's descriptor as it was
+};
+
 // The system's text for a Win32 error code, UTF-8, as Windows (or Wine) words it.
 std::string SystemText(DWORD code);
 std::string Utf8(const std::wstring& text);

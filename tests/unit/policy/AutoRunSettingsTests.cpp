@@ -711,6 +711,60 @@ TEST_F(AutoRunSettingsTest, UserPolicyKeyNotWritable)
     EXPECT_FALSE(testreg::KeyExists(HKEY_CURRENT_USER, kExplorerKey));
 }
 
+// The user's policy key denies writing, as policy keys do to a process without the rights.
+// With the mapping unreadable and so left alone, the user's drive types are the first write.
+// Save goes on to the machine's hive of the pair, as the window always has; SaveUnlessRefused,
+// for a process that runs with whatever rights it was given, stops there with nothing written.
+TEST_F(AutoRunSettingsTest, AccessDeniedAtTheFirstWrite)
+{
+    const auto denied = [](const char* value) {
+        return testreg::Utf8(kExplorerKey) + " (HKEY_CURRENT_USER, " + value + ") : " + SystemText(ERROR_ACCESS_DENIED);
+    };
+    for (const bool unlessRefused : {false, true})
+    {
+        SCOPED_TRACE(unlessRefused ? "SaveUnlessRefused" : "Save");
+        Apply(kNothing.MachineTypes(0x91).UserTypes(0x91));
+        testreg::WriteDword(HKEY_LOCAL_MACHINE, kMappingKey, L"", 1);
+        AutoRunSettings settings;
+        EXPECT_THROW(settings.Load(), PolicyError);
+        settings.Choose(2, false); // removable drives off: a new number for both hives
+
+        std::string text;
+        bool refused = false;
+        {
+            const testreg::ReadOnlyKey readOnly(HKEY_CURRENT_USER, kExplorerKey);
+            try
+            {
+                unlessRefused ? settings.SaveUnlessRefused() : settings.Save();
+                ADD_FAILURE() << "saved";
+            }
+            catch (const RightsRefusedError& error)
+            {
+                refused = true;
+                text = error.what();
+            }
+            catch (const std::exception& error)
+            {
+                text = error.what();
+            }
+        }
+        EXPECT_EQ(unlessRefused, refused);
+        EXPECT_EQ(unlessRefused ? denied("NoDriveTypeAutoRun") : denied("NoDriveTypeAutoRun") + denied("NoDriveAutoRun"),
+                  text);
+        EXPECT_EQ(0x91u, ReadDword(HKEY_CURRENT_USER, kExplorerKey, L"NoDriveTypeAutoRun"));
+        const std::optional<DWORD> machine = ReadDword(HKEY_LOCAL_MACHINE, kExplorerKey, L"NoDriveTypeAutoRun");
+        if (unlessRefused)
+        {
+            EXPECT_EQ(0x91u, machine);
+            EXPECT_FALSE(ReadDword(HKEY_LOCAL_MACHINE, kExplorerKey, L"NoDriveAutoRun")) << "written after the refusal";
+        }
+        else
+        {
+            EXPECT_NE(0x91u, machine) << "the machine's hive of the pair is written";
+        }
+    }
+}
+
 TEST_F(AutoRunSettingsTest, MachinePolicyKeyNotWritable)
 {
     Apply(kNothing.Cdrom(0x55u));

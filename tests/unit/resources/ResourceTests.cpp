@@ -534,8 +534,36 @@ TEST_F(MorvexResources, ManifestAsksForAdministratorCommonControls6AndPerMonitor
     EXPECT_NE(manifest.find(architecture), std::string::npos) << architecture;
 }
 
-// MorvexCtl.exe carries the same version, and asks for administrator rights too.
-TEST(MorvexCtlResources, SameVersionAsMorvexAndAdministratorManifest)
+// The run level a program's manifest asks for, as the loader reads it: through an activation
+// context made from the manifest resource. 0 when it cannot be read.
+DWORD RunLevelOf(const wchar_t* exePath)
+{
+    ACTCTXW context{};
+    context.cbSize = sizeof(context);
+    context.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+    context.lpSource = exePath;
+    context.lpResourceName = CREATEPROCESS_MANIFEST_RESOURCE_ID;
+    const HANDLE handle = CreateActCtxW(&context);
+    if (handle == INVALID_HANDLE_VALUE)
+        return 0;
+    ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level{};
+    SIZE_T size = 0;
+    const BOOL read = QueryActCtxW(0, handle, nullptr, RunlevelInformationInActivationContext, &level, sizeof(level),
+                                   &size);
+    ReleaseActCtx(handle);
+    return read ? static_cast<DWORD>(level.RunLevel) : 0;
+}
+
+// The window asks for administrator rights; MorvexCtl runs as the one who starts it, so that
+// scripts, scheduled tasks and monitoring agents get its output and exit code.
+TEST(MorvexCtlResources, RunLevels)
+{
+    EXPECT_EQ(static_cast<DWORD>(ACTCTX_RUN_LEVEL_REQUIRE_ADMIN), RunLevelOf(kExePath));
+    EXPECT_EQ(static_cast<DWORD>(ACTCTX_RUN_LEVEL_AS_INVOKER), RunLevelOf(L"" MORVEX_CTL_EXE_PATH));
+}
+
+// MorvexCtl.exe carries the same version; its manifest names asInvoker.
+TEST(MorvexCtlResources, SameVersionAsMorvexAndAsInvokerManifest)
 {
     const wchar_t* const ctlPath = L"" MORVEX_CTL_EXE_PATH;
     const auto versionBlock = [](const wchar_t* path) {
@@ -574,7 +602,7 @@ TEST(MorvexCtlResources, SameVersionAsMorvexAndAdministratorManifest)
     const HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
     ASSERT_NE(loaded, nullptr);
     const std::string manifest(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found));
-    EXPECT_NE(manifest.find("level=\"requireAdministrator\""), std::string::npos) << manifest;
+    EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos) << manifest;
     FreeLibrary(module);
 }
 
