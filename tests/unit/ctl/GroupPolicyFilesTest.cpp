@@ -110,4 +110,27 @@ TEST(GroupPolicyFiles, ValuesPlacedByTheTableGiven)
               std::vector<PolRecord>{});
 }
 
+// --baseline: the two AutoPlay values follow the machine's writes in both forms, and the
+// user's files stay as they were.
+TEST(GroupPolicyFiles, BaselineValuesFollowTheMachinesWrites)
+{
+    const wchar_t kPoliciesExplorer[] = L"SOFTWARE\\Policies\\Microsoft\\Windows\\Explorer";
+    const std::vector<PlannedWrite> writes = {Number(PolicyValue::MachineDriveTypes, 0xFF),
+                                              Number(PolicyValue::UserDriveTypes, 0xFF)};
+    EXPECT_EQ(ReadRegistryPol(RegistryPolFile(writes, true, InfoOf, true)),
+              (std::vector<PolRecord>{SetDwordRecord(kExplorerKey, L"NoDriveTypeAutoRun", 0xFF),
+                                      SetDwordRecord(kPoliciesExplorer, L"NoAutoplayfornonVolume", 1),
+                                      SetDwordRecord(kExplorerKey, L"NoAutorun", 1)}));
+    EXPECT_EQ(RegistryPolFile(writes, false, InfoOf, true), RegistryPolFile(writes, false));
+
+    const std::string xml = PreferenceXmlFile(writes, true, 0, InfoOf, true);
+    const auto items = ReadPreferenceXml(reinterpret_cast<const std::uint8_t*>(xml.data()), xml.size());
+    ASSERT_TRUE(items.has_value()) << xml;
+    ASSERT_EQ(3u, items->size()) << xml;
+    EXPECT_EQ(L"NoAutoplayfornonVolume", (*items)[1].name);
+    EXPECT_EQ(kPoliciesExplorer, (*items)[1].key);
+    EXPECT_EQ(L"NoAutorun", (*items)[2].name);
+    EXPECT_EQ(PreferenceXmlFile(writes, false, 0, InfoOf, true), PreferenceXmlFile(writes, false, 0));
+}
+
 } // namespace
