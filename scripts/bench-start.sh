@@ -47,6 +47,7 @@ if [ "$pairs" -lt 40 ]; then
   echo "bench-start: $pairs pairs; at least 40 give a median and a spread worth reading" >&2
 fi
 
+. cmake/wine-env.sh # morvex_wine_screen
 bash scripts/setup.sh
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" -j "$(nproc)" --target Morvex bare_dialog bench_start morvex_remote

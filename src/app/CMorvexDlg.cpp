@@ -43,6 +43,7 @@ BEGIN_MESSAGE_MAP(CMorvexDlg, CDialog)
     ON_STN_CLICKED(IDC_TOP_BANNER, &CMorvexDlg::OnTopBannerClicked)
     ON_STN_CLICKED(IDC_RESOURCES_ICON, &CMorvexDlg::OnResourcesIconClicked)
     ON_STN_CLICKED(IDC_BOTTOM_BANNER, &CMorvexDlg::OnBottomBannerClicked)
+    ON_MESSAGE(WM_GETOBJECT, &CMorvexDlg::OnGetObject)
 END_MESSAGE_MAP()
 
 CMorvexDlg::CMorvexDlg(CWnd* parent)
@@ -89,6 +90,9 @@ BOOL CMorvexDlg::OnInitDialog()
     LoadSettings();
     UpdateTexts();
     CenterWindow();
+    // The window shows once the page on show is ready; the hidden pages follow at once,
+    // before the window takes any input, with the policy and the texts set above.
+    m_tabCtrl.MakeOtherPagesNext();
     return TRUE;
 }
 
@@ -186,6 +190,7 @@ bool CMorvexDlg::LoadSettings()
 
 bool CMorvexDlg::SaveSettings()
 {
+    m_tabCtrl.EnsurePages();
     for (unsigned i = 0; i < m_tabCtrl.GetPageCount(); ++i)
         m_tabCtrl.GetPage(i)->ControlsToSettings(m_settings);
     try
@@ -294,6 +299,13 @@ void CMorvexDlg::OnSettingChange(UINT flags, const wchar_t*)
         OnSysColorChange();
     else
         Default();
+}
+
+// An accessibility client exploring the window finds every page there.
+LRESULT CMorvexDlg::OnGetObject(WPARAM, LPARAM)
+{
+    m_tabCtrl.EnsurePages();
+    return Default();
 }
 
 void CMorvexDlg::OnTopBannerClicked()

@@ -52,6 +52,7 @@ protected:
     void OnTopBannerClicked();
     void OnResourcesIconClicked();
     void OnBottomBannerClicked();
+    LRESULT OnGetObject(WPARAM, LPARAM);
 
     DECLARE_MESSAGE_MAP()
 

@@ -66,6 +66,11 @@ protected:                                     \
 #define ON_STN_CLICKED(id, memberFxn) ON_CONTROL(STN_CLICKED, id, memberFxn)
 #define ON_CBN_SELCHANGE(id, memberFxn) ON_CONTROL(CBN_SELCHANGE, id, memberFxn)
 
+// Any other message, the program's own included: LRESULT handler(WPARAM, LPARAM).
+#define ON_MESSAGE(message, memberFxn)                                           \
+    { static_cast<UINT>(message), 0, 0,                                          \
+      [](CWnd* self, UINT, WPARAM w, LPARAM l) -> LRESULT { return (MORVEX_SELF->*(memberFxn))(w, l); } },
+
 #define ON_WM_PAINT()                                                            \
     { WM_PAINT, 0, 0,                                                            \
       [](CWnd* self, UINT, WPARAM, LPARAM) -> LRESULT { MORVEX_SELF->OnPaint(); return 0; } },

@@ -6,12 +6,23 @@
 #include "Translate.h"
 #include "resource.h"
 
+namespace {
+
+// Posted to the control itself by MakeOtherPagesNext.
+const UINT kMakeOtherPages = WM_APP + 1;
+
+} // namespace
+
 BEGIN_MESSAGE_MAP(AutoRunTabCtrl, CTabCtrl)
     ON_WM_LBUTTONDOWN()
     ON_WM_KEYDOWN()
     ON_WM_SIZE()
     ON_WM_ERASEBKGND()
     ON_WM_CTLCOLOR()
+    ON_MESSAGE(kMakeOtherPages, &AutoRunTabCtrl::OnMakeOtherPages)
+    ON_MESSAGE(TCM_SETCURSEL, &AutoRunTabCtrl::OnPagesAboutToBeReached)
+    ON_MESSAGE(TCM_SETCURFOCUS, &AutoRunTabCtrl::OnPagesAboutToBeReached)
+    ON_MESSAGE(WM_GETOBJECT, &AutoRunTabCtrl::OnPagesAboutToBeReached)
 END_MESSAGE_MAP()
 
 namespace {
@@ -53,22 +64,83 @@ TabDlgBase* AutoRunTabCtrl::GetPage(unsigned index) const
 
 void AutoRunTabCtrl::Init()
 {
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < static_cast<int>(kPageCount); ++i)
         InsertItem(i, Title(i).c_str());
 
-    m_pages.push_back(std::make_unique<DisableAutorunTab>(this));
-    m_pages.push_back(std::make_unique<ByDriveTypeTab>(this));
-    m_pages.push_back(std::make_unique<ByDriveLetterTab>(this));
-
-    m_pages[0]->Create(IDD_DISABLE_AUTORUN_TAB, this);
-    m_pages[1]->Create(IDD_BY_DRIVE_TYPE_TAB, this);
-    m_pages[2]->Create(IDD_BY_DRIVE_LETTER_TAB, this);
-
+    MakePage(0);
     m_pages[0]->ShowWindow(SW_SHOW);
-    m_pages[1]->ShowWindow(SW_HIDE);
-    m_pages[2]->ShowWindow(SW_HIDE);
-
     SetRectangle();
+}
+
+void AutoRunTabCtrl::MakePage(size_t index)
+{
+    switch (index)
+    {
+    case 0:
+        m_pages.push_back(std::make_unique<DisableAutorunTab>(this));
+        m_pages.back()->Create(IDD_DISABLE_AUTORUN_TAB, this);
+        break;
+    case 1:
+        m_pages.push_back(std::make_unique<ByDriveTypeTab>(this));
+        m_pages.back()->Create(IDD_BY_DRIVE_TYPE_TAB, this);
+        break;
+    default:
+        m_pages.push_back(std::make_unique<ByDriveLetterTab>(this));
+        m_pages.back()->Create(IDD_BY_DRIVE_LETTER_TAB, this);
+        break;
+    }
+}
+
+void AutoRunTabCtrl::MakeOtherPagesNext()
+{
+    if (m_hWnd == nullptr || !PostMessageW(m_hWnd, kMakeOtherPages, 0, 0))
+        EnsurePages();
+}
+
+void AutoRunTabCtrl::EnsurePages()
+{
+    // A page being made sends messages of its own, which may come back here.
+    if (m_makingPages || m_hWnd == nullptr || m_pages.size() >= kPageCount)
+        return;
+    struct Making
+    {
+        bool& flag;
+        explicit Making(bool& f) : flag(f) { flag = true; }
+        ~Making() { flag = false; }
+    } making(m_makingPages);
+
+    const size_t first = m_pages.size();
+    for (size_t i = first; i < kPageCount; ++i)
+        MakePage(i);
+    // Hidden in the same rectangle, and above the first in the same order as if all had
+    // been made at once.
+    SetRectangle();
+
+    // The host shows its policy and its texts on every page it knows; these pages join
+    // them here in the same order, the policy first.
+    const PageHost* host = dynamic_cast<PageHost*>(AfxGetMainWnd());
+    for (size_t i = first; i < m_pages.size(); ++i)
+    {
+        if (host != nullptr)
+            m_pages[i]->SettingsToControls(host->Settings());
+        m_pages[i]->TranslateTexts();
+    }
+}
+
+LRESULT AutoRunTabCtrl::OnMakeOtherPages(WPARAM, LPARAM)
+{
+    // The window paints what it shows first: its paint messages would otherwise wait until
+    // the hidden pages are made.
+    if (const HWND window = ::GetAncestor(m_hWnd, GA_ROOT))
+        RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    EnsurePages();
+    return 0;
+}
+
+LRESULT AutoRunTabCtrl::OnPagesAboutToBeReached(WPARAM, LPARAM)
+{
+    EnsurePages();
+    return Default();
 }
 
 void AutoRunTabCtrl::TranslateTitles()
@@ -99,6 +171,7 @@ void AutoRunTabCtrl::SetRectangle()
 
 void AutoRunTabCtrl::OnLButtonDown(UINT, POINT)
 {
+    EnsurePages();
     // The control selects the clicked button first.
     Default();
 
@@ -121,12 +194,14 @@ void AutoRunTabCtrl::OnSize(UINT, int, int)
 // follows the mark here, as it follows a click.
 void AutoRunTabCtrl::OnKeyDown(UINT, UINT, UINT)
 {
+    EnsurePages();
     Default();
     ShowPage(GetCurFocus(), false);
 }
 
 void AutoRunTabCtrl::ShowPage(int index, bool focusFirstControl)
 {
+    EnsurePages();
     if (index < 0 || index >= static_cast<int>(m_pages.size()))
         return;
     if (GetCurSel() != index)
@@ -147,6 +222,7 @@ void AutoRunTabCtrl::ShowPage(int index, bool focusFirstControl)
 
 void AutoRunTabCtrl::StepPage(int step)
 {
+    EnsurePages();
     const int count = static_cast<int>(m_pages.size());
     if (count == 0)
         return;

@@ -225,8 +225,13 @@ bool MorvexTest::FindWindows()
     main = FindMainWindow(process.Id());
     tabs = Item(main, IDC_TABS);
     PageSearch search;
-    if (tabs)
-        EnumChildWindows(main, FindPages, reinterpret_cast<LPARAM>(&search));
+    // The window shows with the page on show; the hidden ones follow a moment later.
+    WaitUntil([&] {
+        search = PageSearch();
+        if (tabs)
+            EnumChildWindows(main, FindPages, reinterpret_cast<LPARAM>(&search));
+        return search.pages[0] && search.pages[1] && search.pages[2];
+    }, milliseconds(5000));
     pages = search.pages;
     if (!main || !tabs || !pages[0] || !pages[1] || !pages[2]) {
         ADD_FAILURE() << "windows not found: main " << main << " tabs " << tabs << " pages " << pages[0] << ' '

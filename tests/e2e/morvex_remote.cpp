@@ -178,9 +178,13 @@ int main(int argc, char** argv)
         if (index < 0 || index > 2)
             return Fail("tab 0 to 2");
         ClickTab(GetDlgItem(main, IDC_TABS), index);
-        HWND page = PageWith(main, markers[index]);
-        return WaitUntil([page] { return page && IsWindowVisible(page); }, milliseconds(5000)) ? 0
-                                                                                              : Fail("page not shown");
+        // The hidden pages are made just after the window shows.
+        return WaitUntil([&] {
+                   HWND page = PageWith(main, markers[index]);
+                   return page && IsWindowVisible(page);
+               }, milliseconds(5000))
+                   ? 0
+                   : Fail("page not shown");
     }
     if (command == "lang" && argc >= 3) {
         HWND page = PageWith(main, IDC_LANGUAGE);
