@@ -2,6 +2,7 @@
 // files beside the program, without reading or writing the registry.
 #include "MorvexFixture.h"
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,17 +22,36 @@ struct TextPlace
     const char* key;
 };
 
-const TextPlace kTexts[] = {
+// Where each documented key shows: the main window (page -1, id 0 for its title), a page, a
+// tab button (kTab, id = its index), the about box (kAbout, id 0 for its title), the error
+// box's caption (kErrorBox) or the system menu (kSystemMenu).
+constexpr int kTab = -2;
+constexpr int kAbout = -3;
+constexpr int kErrorBox = -4;
+constexpr int kSystemMenu = -5;
+
+// The documented translation keys and where the window shows each, as the key table that
+// translation files are written against gives them: exactly these keys, with their marks.
+const TextPlace kDocumentedKeys[] = {
     {-1, 0, "Morvex by Kestrune"},
     {-1, IDOK, "&Save"},
     {-1, IDCANCEL, "&Cancel"},
+    {kTab, 0, "Disable AutoRun"},
+    {kTab, 1, "by Drive Type"},
+    {kTab, 2, "by Drive Letter"},
+    {kAbout, 0, "About Morvex"},
+    {kSystemMenu, 0, "More security from us online"},
+    {kErrorBox, 0, "Error"},
+    {kAbout, IDC_VERSION_LINE, "Morvex Version"},
     {kOverviewPage, IDC_DISABLE_EVERYTHING, "Disable Everything and Save"},
     {kOverviewPage, IDC_LANGUAGE_LABEL, "Select language:"},
     {kOverviewPage, IDC_EXPLANATION,
      "AutoRun should be completely disabled on your PC so that removable media like USB Sticks or CD/DVD drives "
      "cannot execute programs automatically. This will protect your PC against malware (e.g. Conficker worm, "
      "Stuxnet etc.) that could infect your computer."},
-    {kOverviewPage, IDC_STATUS_TEXT, kStatusKey},
+    {kOverviewPage, IDC_STATUS_TEXT, "Your PC is currently not safe. AutoRun is not controlled."},
+    {kOverviewPage, IDC_STATUS_TEXT, "Your PC is not completely safe. AutoRun is not completely disabled."},
+    {kOverviewPage, IDC_STATUS_TEXT, "Your PC is safe. AutoRun is disabled."},
     {kDriveTypePage, IDC_RUN_AUTORUN_INF, "Automatically run autorun.inf files"},
     {kDriveTypePage, IDC_DRIVE_TYPE_GROUP, "Autorun status on a drive type basis"},
     {kDriveTypePage, IDC_UNKNOWN_DRIVES, "Enabled for unknown drives"},
@@ -44,7 +64,14 @@ const TextPlace kTexts[] = {
     {kDriveLetterPage, IDC_DRIVE_LETTER_GROUP, "Disable autorun on specific drive letters"},
     {kDriveLetterPage, IDC_DRIVE_LETTER_LABEL, "Additionally auto-run is disabled on the following drive letters:"},
 };
-const char* const kTabKeys[] = {"Disable AutoRun", "by Drive Type", "by Drive Letter"};
+
+// The documented texts that the main window and its pages show at start: every one but the
+// tab buttons', the about box's, the error box's and the system menu's, and of the status
+// lines the one of an empty policy.
+bool InWindow(const TextPlace& place)
+{
+    return place.page >= -1 && (place.id != IDC_STATUS_TEXT || std::strcmp(place.key, kStatusKey) == 0);
+}
 
 // The texts above that name no control and so carry no access key: the title, the
 // explanation and the status line.
@@ -83,10 +110,13 @@ protected:
     // Every text of the window and its pages as the language shows it.
     void ExpectTexts(const std::map<std::string, std::string>& strings, const char* code)
     {
-        for (const auto& place : kTexts)
-            EXPECT_EQ(Translated(strings, place.key), Utf8(TextOf(Place(place)))) << code << ": " << place.key;
-        for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(Translated(strings, kTabKeys[i]), Utf8(TabItemText(tabs, i))) << code << ": tab " << i;
+        for (const auto& place : kDocumentedKeys) {
+            if (place.page == kTab) {
+                EXPECT_EQ(Translated(strings, place.key), Utf8(TabItemText(tabs, place.id))) << code << ": " << place.key;
+            } else if (InWindow(place)) {
+                EXPECT_EQ(Translated(strings, place.key), Utf8(TextOf(Place(place)))) << code << ": " << place.key;
+            }
+        }
     }
 
     void Choose(int index, const std::string& title)
@@ -102,8 +132,8 @@ protected:
     {
         for (int page = 0; page < kPageCount; ++page) {
             std::map<wchar_t, std::string> used;
-            for (const auto& place : kTexts) {
-                if ((place.page != -1 && place.page != page) || !NamesAControl(place))
+            for (const auto& place : kDocumentedKeys) {
+                if (!InWindow(place) || (place.page != -1 && place.page != page) || !NamesAControl(place))
                     continue;
                 const std::wstring text = TextOf(Place(place));
                 const wchar_t key = AccessKeyOf(text);
@@ -244,48 +274,6 @@ private:
     std::string shipped;
 };
 
-// Where each documented key shows: the main window (page -1, id 0 for its title), a page, a
-// tab button (kTab, id = its index), the about box (kAbout, id 0 for its title), the error
-// box's caption (kErrorBox) or the system menu (kSystemMenu).
-constexpr int kTab = -2;
-constexpr int kAbout = -3;
-constexpr int kErrorBox = -4;
-constexpr int kSystemMenu = -5;
-
-// The documented translation keys and where the window shows each, as the key table that
-// translation files are written against gives them: exactly these keys, with their marks.
-const TextPlace kDocumentedKeys[] = {
-    {-1, 0, "Morvex by Kestrune"},
-    {-1, IDOK, "&Save"},
-    {-1, IDCANCEL, "&Cancel"},
-    {kTab, 0, "Disable AutoRun"},
-    {kTab, 1, "by Drive Type"},
-    {kTab, 2, "by Drive Letter"},
-    {kAbout, 0, "About Morvex"},
-    {kSystemMenu, 0, "More security from us online"},
-    {kErrorBox, 0, "Error"},
-    {kAbout, IDC_VERSION_LINE, "Morvex Version"},
-    {kOverviewPage, IDC_DISABLE_EVERYTHING, "Disable Everything and Save"},
-    {kOverviewPage, IDC_LANGUAGE_LABEL, "Select language:"},
-    {kOverviewPage, IDC_EXPLANATION,
-     "AutoRun should be completely disabled on your PC so that removable media like USB Sticks or CD/DVD drives "
-     "cannot execute programs automatically. This will protect your PC against malware (e.g. Conficker worm, "
-     "Stuxnet etc.) that could infect your computer."},
-    {kOverviewPage, IDC_STATUS_TEXT, "Your PC is currently not safe. AutoRun is not controlled."},
-    {kOverviewPage, IDC_STATUS_TEXT, "Your PC is not completely safe. AutoRun is not completely disabled."},
-    {kOverviewPage, IDC_STATUS_TEXT, "Your PC is safe. AutoRun is disabled."},
-    {kDriveTypePage, IDC_RUN_AUTORUN_INF, "Automatically run autorun.inf files"},
-    {kDriveTypePage, IDC_DRIVE_TYPE_GROUP, "Autorun status on a drive type basis"},
-    {kDriveTypePage, IDC_UNKNOWN_DRIVES, "Enabled for unknown drives"},
-    {kDriveTypePage, IDC_REMOVABLE_DRIVES, "Enabled for removable drives"},
-    {kDriveTypePage, IDC_FIXED_DRIVES, "Enabled for fixed drives"},
-    {kDriveTypePage, IDC_NETWORK_DRIVES, "Enabled for network drives"},
-    {kDriveTypePage, IDC_CDROM_DRIVES, "Enabled for CD/DVD-ROM/Blu-ray drives"},
-    {kDriveTypePage, IDC_RAM_DISKS, "Enabled for RAM disks"},
-    {kDriveTypePage, IDC_SELECT_ALL, "Select all"},
-    {kDriveLetterPage, IDC_DRIVE_LETTER_GROUP, "Disable autorun on specific drive letters"},
-    {kDriveLetterPage, IDC_DRIVE_LETTER_LABEL, "Additionally auto-run is disabled on the following drive letters:"},
-};
 
 class EnglishFile : public Language
 {
