@@ -438,7 +438,7 @@ void AutoRunSettings::Save()
     Write(PlanSave());
 }
 
-void DisableEverythingAndSave()
+std::vector<PlannedWrite> DisableEverythingAndSave()
 {
     AutoRunSettings everythingOff;
     try
@@ -452,5 +452,7 @@ void DisableEverythingAndSave()
     // Chosen, so that every switch value is written, also one that already reads as off.
     for (int i = 0; i < kSwitchCount; ++i)
         everythingOff.Choose(i, false);
+    const std::vector<PlannedWrite> writes = everythingOff.PlanSave();
     everythingOff.Save();
+    return writes;
 }
