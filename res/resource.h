@@ -55,6 +55,9 @@
 #define IDC_STATUS_PICTURE          1028
 #define IDC_STATUS_TEXT             1029
 #define IDC_EXPLANATION             1035
+#define IDC_MANAGED_PICTURE         1036
+#define IDC_MANAGED_TEXT            1037
+#define IDC_MANAGED_DETAILS         1038
 
 // Main dialog
 #define IDC_TABS                    1025

@@ -11,6 +11,7 @@
 #include "Console.h"
 #include "LanguageStrings.h"
 #include "MorvexVersion.h"
+#include "PolicySources.h"
 #include "Protection.h"
 #include "RegFile.h"
 #include "StatusReport.h"
@@ -66,7 +67,9 @@ int PrintStatus(const CtlCommand& command, const std::exception_ptr& failure)
     {
         readFailure = std::current_exception();
     }
-    WriteText(Stream::Out, command.json ? StatusJson(settings, ReadBaseline()) : StatusLines(settings));
+    const PolicySources sources = WhoSetsPolicy();
+    WriteText(Stream::Out,
+              command.json ? StatusJson(settings, ReadBaseline(), sources) : StatusLines(settings, sources));
     if (failure)
         Report(failure);
     if (readFailure)
@@ -93,6 +96,14 @@ bool LoadAndApply(const CtlCommand& command, AutoRunSettings& settings)
     return complete;
 }
 
+// A warning for each value just written that a policy source will write back.
+void WarnOverridden(const std::vector<PlannedWrite>& writes)
+{
+    const std::string warnings = OverriddenWarnings(Overridden(writes, WhoSetsPolicy()));
+    if (!warnings.empty())
+        WriteText(Stream::Error, warnings);
+}
+
 int Set(const CtlCommand& command)
 {
     AutoRunSettings settings;
@@ -100,7 +111,9 @@ int Set(const CtlCommand& command)
     std::exception_ptr failure;
     try
     {
+        const std::vector<PlannedWrite> writes = settings.PlanSave();
         settings.Save();
+        WarnOverridden(writes);
     }
     catch (const std::exception&)
     {
@@ -114,7 +127,7 @@ int DisableAll(const CtlCommand& command)
     std::exception_ptr failure;
     try
     {
-        DisableEverythingAndSave();
+        WarnOverridden(DisableEverythingAndSave());
     }
     catch (const std::exception&)
     {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "AutoRunSettings.h"
+#include "PolicySources.h"
 #include "Protection.h"
 
 // Two further AutoPlay values that security baselines check beside the policy. Read only:
@@ -22,11 +23,15 @@ struct Baseline
 };
 Baseline ReadBaseline();
 
-// The status line, then one line per switch and the drive letters: texts through the
+// The status line, then one line per switch and the drive letters, then one line per value
+// that a policy source manages and per source that could not be read: texts through the
 // catalogue, UTF-8, each line ending in \n.
-std::string StatusLines(const AutoRunSettings& settings);
-// One line: {"runAutorunInf":...,"registry":{...},"unreadable":[...],"baseline":{...}}\n
-std::string StatusJson(const AutoRunSettings& settings, const Baseline& baseline);
+std::string StatusLines(const AutoRunSettings& settings, const PolicySources& sources);
+// One line: {"runAutorunInf":...,"registry":{...},"unreadable":[...],"baseline":{...},
+// "managedBy":[...],"managedUnknown":[...]}\n
+std::string StatusJson(const AutoRunSettings& settings, const Baseline& baseline, const PolicySources& sources);
+// One line per write that a policy source will undo, for standard error; empty when none.
+std::string OverriddenWarnings(const std::vector<OverriddenWrite>& overridden);
 
 // The monitoring-plugin convention: 0 safe, 1 not completely safe, 2 not controlled,
 // 3 unknown (the policy could not be read).
