@@ -315,22 +315,21 @@ void ReadTemplatesHistory(Collector& collector, HKEY root, const std::wstring& s
         const wchar_t* side = machine ? L"Machine" : L"User";
         if (!EndsWithFolder(path, side))
             path += std::wstring(L"\\") + side;
-        const std::wstring file = path + L"\\Registry.pol";
-        std::vector<std::uint8_t> bytes;
-        FileRead read = ReadWholeFile(file, bytes);
-        // Where the share cannot be reached, the local copy tells what was applied.
+        // The copy Windows keeps of what it applied comes first: it is what this PC got, and
+        // reading it costs no wait for a share that an offline PC cannot reach.
         const std::wstring cached = CachedCopy(systemFolder, path);
-        if (read != FileRead::Read && !cached.empty())
+        if (!cached.empty())
         {
             std::vector<std::uint8_t> copy;
             const std::wstring cachedFile = cached + L"\\Registry.pol";
-            if (ReadWholeFile(cachedFile, copy) == FileRead::Read)
+            const FileRead read = ReadWholeFile(cachedFile, copy);
+            if (read != FileRead::Absent)
             {
-                collector.UsePol(FileRead::Read, copy, cachedFile, machine, source, true);
+                collector.UsePol(read, copy, cachedFile, machine, source, true);
                 continue;
             }
         }
-        collector.UsePol(read, bytes, file, machine, source, true);
+        collector.ReadPol(path + L"\\Registry.pol", machine, source, true);
     }
 }
 
