@@ -397,7 +397,9 @@ void ReadPreferenceHistory(Collector& collector)
         {
             const std::wstring file =
                 history + L"\\" + gpo + L"\\" + place.side + L"\\Preferences\\Registry\\Registry.xml";
-            if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_FILE_NOT_FOUND)
+            // Most objects have no registry items: their names are not looked up.
+            if (GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES &&
+                (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND))
                 continue;
             if (!names)
                 names = DisplayNames();
