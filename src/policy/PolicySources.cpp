@@ -13,6 +13,7 @@
 #include "LanguageStrings.h"
 #include "OptionsStore.h"
 #include "PreferenceXml.h"
+#include "Switches.h"
 #include "TextConvert.h"
 
 namespace {
@@ -749,4 +750,46 @@ std::string OverriddenMessage(const std::vector<OverriddenWrite>& overridden)
     for (const OverriddenWrite& item : overridden)
         text += "\n" + OverriddenLine(item);
     return text;
+}
+
+std::vector<WatchedValue> ValuesOfSwitch(int switchIndex)
+{
+    if (switchIndex < 0 || switchIndex >= kSwitchCount)
+        return {};
+    if (!IsDriveType(switchIndex))
+        return {WatchedValue::IniFileMapping};
+    std::vector<WatchedValue> values = {WatchedValue::MachineDriveTypes, WatchedValue::UserDriveTypes};
+    if (switchIndex == kCdromSwitch)
+        values.push_back(WatchedValue::CdromAutoRun);
+    return values;
+}
+
+std::vector<WatchedValue> ValuesOfLetters()
+{
+    return {WatchedValue::MachineDriveLetters, WatchedValue::UserDriveLetters};
+}
+
+std::string ManagedByText(const PolicySources& sources, const std::vector<WatchedValue>& values)
+{
+    std::vector<std::string> names;
+    for (const ManagedSetting& setting : sources.managed)
+    {
+        bool concerned = false;
+        for (WatchedValue value : values)
+            concerned = concerned || setting.value == value;
+        const std::string name = SourceText(setting.source);
+        if (!concerned)
+            continue;
+        bool known = false;
+        for (const std::string& listed : names)
+            known = known || listed == name;
+        if (!known)
+            names.push_back(name);
+    }
+    if (names.empty())
+        return std::string();
+    std::string list;
+    for (const std::string& name : names)
+        list += (list.empty() ? "" : ", ") + name;
+    return Fill(Translate("Managed by {sources}"), {{"{sources}", list}});
 }

@@ -105,5 +105,14 @@ std::string ManagedDetails(const PolicySources& sources);
 // After a save: a heading and one line per overridden write; empty when none.
 std::string OverriddenMessage(const std::vector<OverriddenWrite>& overridden);
 
+// The values a line of the window stands for: switch i of the switch table (autorun.inf, or a
+// drive type, whose number lies in both hives; CD-ROM also in the service value), or the
+// drive letters.
+std::vector<WatchedValue> ValuesOfSwitch(int switchIndex);
+std::vector<WatchedValue> ValuesOfLetters();
+// "Managed by local Group Policy, Group Policy object "Workstations"": every source that sets
+// or deletes one of the values, each once; empty when none does.
+std::string ManagedByText(const PolicySources& sources, const std::vector<WatchedValue>& values);
+
 // MorvexCtl's JSON names: "localGroupPolicy", "groupPolicy", "preference", "mdm".
 const char* SourceJsonName(SourceKind kind);
