@@ -142,7 +142,8 @@ write_alpha_bmp "$work/tick.png" "$out/tick.bmp"
 
 # ---------------------------------------------------------------- state balls (16 x 16)
 # A shaded sphere: the light falls from the upper left. A white mark on it tells the state by
-# its shape as well as by the colour: a cross on red (AutoRun enabled), a tick on green.
+# its shape as well as by the colour: a cross on red (AutoRun enabled), a tick on green, a
+# question mark on grey (the setting could not be read).
 ball() { # dest.bmp light dark mark
   local dest=$1 light=$2 dark=$3 mark=$4
   convert -size 200x200 radial-gradient:"$light"-"$dark" -crop 128x128+58+58 +repage \
@@ -156,6 +157,7 @@ ball() { # dest.bmp light dark mark
 }
 ball "$out/ball-red.bmp" '#ff8a80' '#a30f0f' "line 40,40 88,88 line 88,40 40,88"
 ball "$out/ball-green.bmp" '#a5e89a' '#1b7a2e' "polyline 34,66 56,88 94,42"
+ball "$out/ball-grey.bmp" '#d2d2d2' '#5c5c5c' "path 'M 44,50 C 44,22 84,22 84,48 C 84,64 64,64 64,80' circle 64,101 64,99"
 
 # ---------------------------------------------------------------- check what came out
 check() { # file width height bits
@@ -173,5 +175,6 @@ check "$out/warning.bmp" 30 30 32
 check "$out/tick.bmp" 30 30 32
 check "$out/ball-red.bmp" 16 16 32
 check "$out/ball-green.bmp" 16 16 32
+check "$out/ball-grey.bmp" 16 16 32
 [ "$(icotool -l "$ico" | wc -l)" -eq 13 ] || { echo "draw-resources: the icon does not hold 13 images" >&2; exit 1; }
 echo "draw-resources: pictures written to $out and $ico"

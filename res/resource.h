@@ -15,6 +15,7 @@
 // Bitmaps
 #define IDB_RED_BALL                129
 #define IDB_GREEN_BALL              130
+#define IDB_GREY_BALL               131
 #define IDB_BOTTOM_BANNER_FR        139
 #define IDB_TOP_BANNER_DE           140
 #define IDB_TOP_BANNER_EN           141

@@ -31,11 +31,16 @@ void CAboutDlg::DoDataExchange(CDataExchange* pDX)
 }
 
 // The icon control has no id of its own: it is the box's only icon.
-void CAboutDlg::ShowIconForDpi()
+HWND CAboutDlg::IconPicture() const
 {
     HWND picture = ::GetWindow(m_hWnd, GW_CHILD);
     while (picture != nullptr && (GetWindowLongW(picture, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
         picture = ::GetWindow(picture, GW_HWNDNEXT);
+    return picture;
+}
+
+void CAboutDlg::ShowIconForDpi(HWND picture)
+{
     if (picture == nullptr)
         return;
     const int size = MulDiv(kIconSizeAt96Dpi, static_cast<int>(GetDpi()), USER_DEFAULT_SCREEN_DPI);
@@ -56,7 +61,10 @@ BOOL CAboutDlg::OnInitDialog()
 
     SetDlgItemText(IDC_VERSION_LINE, T("Morvex Version") + L" " + L"" MORVEX_VERSION_TEXT);
     SetDlgItemText(IDC_COPYRIGHT_LINE, kCopyright);
-    ShowIconForDpi();
+    const HWND icon = IconPicture();
+    ShowIconForDpi(icon);
+    // The product's mark, named after the product rather than after its resource.
+    SetAccessibleName(icon, T("Morvex by Kestrune"));
     CenterWindow(::GetWindow(m_hWnd, GW_OWNER));
     return TRUE;
 }

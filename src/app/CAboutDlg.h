@@ -17,7 +17,8 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    void ShowIconForDpi();
+    HWND IconPicture() const;
+    void ShowIconForDpi(HWND picture);
 
     // The program's icon at the size for the box's DPI; the template's is the 96-DPI size.
     HICON m_icon = nullptr;

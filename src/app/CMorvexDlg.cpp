@@ -124,6 +124,10 @@ void CMorvexDlg::UpdateTexts()
     const BannerBitmaps banners = BannersForLanguage(CurrentLanguage());
     m_topBanner.SetBitmap(Bitmap(banners.top));
     m_bottomBanner.SetBitmap(Bitmap(banners.bottom));
+    // The pictures say what they open.
+    SetAccessibleName(m_topBanner, T("Morvex web page (opens in your browser)"));
+    SetAccessibleName(m_bottomBanner, T("Morvex web page (opens in your browser)"));
+    SetAccessibleName(m_resourcesIcon, T("Security resources web page (opens in your browser)"));
 
     RelabelSystemMenu();
     Invalidate(TRUE);

@@ -1,6 +1,7 @@
 #pragma once
 // The whole dialog layer in one include.
 
+#include "Accessible.h"
 #include "CBitmap.h"
 #include "CBrush.h"
 #include "CButton.h"

@@ -137,15 +137,29 @@ void CWnd::SetWindowText(const wchar_t* text)
     ::SetWindowTextW(m_hWnd, text);
 }
 
-std::wstring CWnd::GetWindowText() const
+namespace {
+
+std::wstring TextOf(HWND window)
 {
-    const int length = ::GetWindowTextLengthW(m_hWnd);
+    const int length = ::GetWindowTextLengthW(window);
     if (length <= 0)
         return std::wstring();
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    const int copied = ::GetWindowTextW(m_hWnd, text.data(), length + 1);
+    const int copied = ::GetWindowTextW(window, text.data(), length + 1);
     text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
     return text;
+}
+
+} // namespace
+
+std::wstring CWnd::GetWindowText() const
+{
+    return TextOf(m_hWnd);
+}
+
+std::wstring CWnd::GetDlgItemText(int id) const
+{
+    return TextOf(::GetDlgItem(m_hWnd, id));
 }
 
 BOOL CWnd::ShowWindow(int command)

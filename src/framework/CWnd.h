@@ -37,6 +37,7 @@ public:
     HWND GetDlgItem(int id) const;
     void SetDlgItemText(int id, const wchar_t* text);
     void SetDlgItemText(int id, const std::wstring& text) { SetDlgItemText(id, text.c_str()); }
+    std::wstring GetDlgItemText(int id) const;
     HICON SetIcon(HICON icon, BOOL big);
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     // Centres the window over alternateOwner, or over the work area of its monitor when that

@@ -19,6 +19,9 @@ void ByDriveLetterTab::DoDataExchange(CDataExchange* pDX)
 void ByDriveLetterTab::SettingsToControls(const AutoRunSettings& settings)
 {
     m_letters.SetWindowText(settings.disabledLetters);
+    m_unreadable = settings.Stored(PolicyValue::MachineDriveLetters).state == StoredValue::State::Unreadable ||
+                   settings.Stored(PolicyValue::UserDriveLetters).state == StoredValue::State::Unreadable;
+    NameField();
 }
 
 void ByDriveLetterTab::ControlsToSettings(AutoRunSettings& settings)
@@ -30,5 +33,16 @@ void ByDriveLetterTab::TranslateTexts()
 {
     SetDlgItemText(IDC_DRIVE_LETTER_GROUP, T("Disable autorun on specific drive letters"));
     SetDlgItemText(IDC_DRIVE_LETTER_LABEL, T("Additionally auto-run is disabled on the following drive letters:"));
+    NameField();
     Invalidate(TRUE);
+}
+
+// Named by its label, as the system would, and saying so when the stored letters could not
+// all be read: the field alone cannot show that.
+void ByDriveLetterTab::NameField()
+{
+    std::wstring name = WithoutAccessKeys(T("Additionally auto-run is disabled on the following drive letters:"));
+    if (m_unreadable)
+        name += L" " + T("Saved setting: could not be read");
+    SetAccessibleName(m_letters, name);
 }

@@ -18,5 +18,9 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
 
 private:
+    void NameField();
+
     CEdit m_letters;
+    // A letter value could not be read: the field shows only what could.
+    bool m_unreadable = false;
 };

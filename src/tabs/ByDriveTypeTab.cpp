@@ -29,11 +29,33 @@ static_assert(Follows(&AutoRunSettings::networkDrives, IDC_NETWORK_DRIVES, IDC_B
 static_assert(Follows(&AutoRunSettings::cdromDrives, IDC_CDROM_DRIVES, IDC_BALL_CDROM_DRIVES), "CD-ROM");
 static_assert(Follows(&AutoRunSettings::ramDisks, IDC_RAM_DISKS, IDC_BALL_RAM_DISKS), "RAM disks");
 
+// What a ball tells a screen reader, by the state it shows: its colour alone says nothing to
+// one, nor to a colour-blind user.
+constexpr const char* kBallNames[] = {
+    TextKey("Saved setting: AutoRun off"),
+    TextKey("Saved setting: AutoRun enabled"),
+    TextKey("Saved setting: could not be read"),
+};
+
 } // namespace
 
 BEGIN_MESSAGE_MAP(ByDriveTypeTab, TabDlgBase)
     ON_BN_CLICKED(IDC_SELECT_ALL, &ByDriveTypeTab::OnSelectAll)
+    ON_BN_CLICKED(CheckBoxOf(0), kSwitchClicked[0])
+    ON_BN_CLICKED(CheckBoxOf(1), kSwitchClicked[1])
+    ON_BN_CLICKED(CheckBoxOf(2), kSwitchClicked[2])
+    ON_BN_CLICKED(CheckBoxOf(3), kSwitchClicked[3])
+    ON_BN_CLICKED(CheckBoxOf(4), kSwitchClicked[4])
+    ON_BN_CLICKED(CheckBoxOf(5), kSwitchClicked[5])
+    ON_BN_CLICKED(CheckBoxOf(6), kSwitchClicked[6])
 END_MESSAGE_MAP()
+static_assert(kSwitchCount == 7, "one click handler per switch above");
+
+const ByDriveTypeTab::ClickHandler ByDriveTypeTab::kSwitchClicked[kSwitchCount] = {
+    &ByDriveTypeTab::OnSwitchClicked<0>, &ByDriveTypeTab::OnSwitchClicked<1>, &ByDriveTypeTab::OnSwitchClicked<2>,
+    &ByDriveTypeTab::OnSwitchClicked<3>, &ByDriveTypeTab::OnSwitchClicked<4>, &ByDriveTypeTab::OnSwitchClicked<5>,
+    &ByDriveTypeTab::OnSwitchClicked<6>,
+};
 
 ByDriveTypeTab::ByDriveTypeTab(CWnd* parent)
     : TabDlgBase(IDD_BY_DRIVE_TYPE_TAB, parent)
@@ -61,6 +83,7 @@ BOOL ByDriveTypeTab::OnInitDialog()
                   IDC_BALL_REMOVABLE_DRIVES, IDC_REMOVABLE_DRIVES, IDC_BALL_CDROM_DRIVES, IDC_CDROM_DRIVES,
                   IDC_BALL_FIXED_DRIVES, IDC_FIXED_DRIVES, IDC_BALL_NETWORK_DRIVES, IDC_NETWORK_DRIVES,
                   IDC_BALL_RAM_DISKS, IDC_RAM_DISKS, IDC_BALL_UNKNOWN_DRIVES, IDC_UNKNOWN_DRIVES, IDC_SELECT_ALL });
+    NameBalls();
     return TRUE;
 }
 
@@ -70,20 +93,42 @@ void ByDriveTypeTab::SettingsToControls(const AutoRunSettings& settings)
         m_redBall.LoadBitmap(IDB_RED_BALL);
     if (m_greenBall.GetSafeHandle() == nullptr)
         m_greenBall.LoadBitmap(IDB_GREEN_BALL);
+    if (m_greyBall.GetSafeHandle() == nullptr)
+        m_greyBall.LoadBitmap(IDB_GREY_BALL);
 
+    bool allEnabled = true;
     for (int i = 0; i < kSwitchCount; ++i)
     {
         const bool enabled = GetSwitch(settings, i);
-        m_switches[i].SetCheck(enabled ? BST_CHECKED : BST_UNCHECKED);
-        m_balls[i].SetBitmap(enabled ? m_redBall : m_greenBall);
+        const Stored stored = !settings.Decided(i) ? Stored::Unknown : enabled ? Stored::Enabled : Stored::Off;
+        m_stored[i] = stored;
+        m_switches[i].SetCheck(stored == Stored::Unknown ? BST_INDETERMINATE
+                               : enabled                ? BST_CHECKED
+                                                        : BST_UNCHECKED);
+        m_balls[i].SetBitmap(stored == Stored::Unknown ? m_greyBall : enabled ? m_redBall : m_greenBall);
+        if (IsDriveType(i))
+            allEnabled = allEnabled && stored == Stored::Enabled;
     }
-    m_selectAll.SetCheck(AllDriveTypesEnabled(settings) ? BST_CHECKED : BST_UNCHECKED);
+    // Checked only when every drive type's box is: never over a line that is not known.
+    m_selectAll.SetCheck(allEnabled ? BST_CHECKED : BST_UNCHECKED);
+    NameBalls();
 }
 
+// An undecided box left alone is no choice of the user's: the field keeps what was read,
+// and the save writes such a line as off when it writes its value at all. Set either way,
+// it is the user's explicit choice, even where it matches the guess that was read.
 void ByDriveTypeTab::ControlsToSettings(AutoRunSettings& settings)
 {
     for (int i = 0; i < kSwitchCount; ++i)
-        SetSwitch(settings, i, m_switches[i].GetCheck() == BST_CHECKED);
+    {
+        const int state = m_switches[i].GetCheck();
+        if (state == BST_INDETERMINATE)
+            continue;
+        if (m_stored[i] == Stored::Unknown)
+            settings.Choose(i, state == BST_CHECKED);
+        else
+            SetSwitch(settings, i, state == BST_CHECKED);
+    }
 }
 
 void ByDriveTypeTab::TranslateTexts()
@@ -92,6 +137,7 @@ void ByDriveTypeTab::TranslateTexts()
         SetDlgItemText(CheckBoxOf(i), T(kSwitches[i].labelKey));
     SetDlgItemText(IDC_DRIVE_TYPE_GROUP, T("Autorun status on a drive type basis"));
     SetDlgItemText(IDC_SELECT_ALL, T("Select all"));
+    NameBalls();
     Invalidate(TRUE);
 }
 
@@ -104,4 +150,19 @@ void ByDriveTypeTab::OnSelectAll()
         if (IsDriveType(i))
             m_switches[i].SetCheck(state);
     }
+}
+
+// The boxes are three-state so that they can show an undecided line, but a click only sets
+// and clears them: an undecided box is cleared by the first click, as a three-state box goes
+// on from that state, and never comes back to it.
+void ByDriveTypeTab::ToggleSwitch(int index)
+{
+    CButton& box = m_switches[index];
+    box.SetCheck(box.GetCheck() == BST_UNCHECKED ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void ByDriveTypeTab::NameBalls()
+{
+    for (int i = 0; i < kSwitchCount; ++i)
+        SetAccessibleName(m_balls[i], T(kBallNames[static_cast<int>(m_stored[i])]));
 }

@@ -5,9 +5,31 @@
 #include "Languages.h"
 #include "PolicySources.h"
 #include "Protection.h"
+#include "TextKey.h"
 #include "TextConvert.h"
 #include "Translate.h"
 #include "resource.h"
+
+namespace {
+
+// What the status picture tells a screen reader, by state.
+const char* StatusPictureName(ProtectionState state)
+{
+    switch (state)
+    {
+    case ProtectionState::Safe:
+        return TextKey("Status: safe");
+    case ProtectionState::NotCompletelySafe:
+        return TextKey("Status: not completely safe");
+    case ProtectionState::Unreadable:
+        return TextKey("Status: could not be read completely");
+    case ProtectionState::NotControlled:
+        break;
+    }
+    return TextKey("Status: not safe");
+}
+
+} // namespace
 
 BEGIN_MESSAGE_MAP(DisableAutorunTab, TabDlgBase)
     ON_CBN_SELCHANGE(IDC_LANGUAGE, &DisableAutorunTab::OnLanguageChange)
@@ -38,6 +60,8 @@ BOOL DisableAutorunTab::OnInitDialog()
     SetTabOrder({ IDC_EXPLANATION, IDC_STATUS_PICTURE, IDC_STATUS_TEXT, IDC_MANAGED_PICTURE, IDC_MANAGED_TEXT,
                   IDC_MANAGED_DETAILS, IDC_DISABLE_EVERYTHING, IDC_LANGUAGE_LABEL, IDC_LANGUAGE });
     m_languageCombo.SetCurSel(LanguageIndex(LanguageStrings::Instance().CurrentLanguage()));
+    // A screen reader reads a new status without the user going to it.
+    MarkLiveRegion(GetDlgItem(IDC_STATUS_TEXT));
     return TRUE;
 }
 
@@ -48,7 +72,13 @@ void DisableAutorunTab::SettingsToControls(const AutoRunSettings& settings)
     if (picture.GetSafeHandle() == nullptr)
         picture.LoadBitmap(state == ProtectionState::Safe ? IDB_TICK : IDB_WARNING);
     m_statusPicture.SetBitmap(picture);
-    SetDlgItemText(IDC_STATUS_TEXT, morvex::Utf8ToWide(ProtectionStatusText(state)));
+    SetAccessibleName(m_statusPicture, T(StatusPictureName(state)));
+    const std::wstring status = morvex::Utf8ToWide(ProtectionStatusText(state));
+    if (GetDlgItemText(IDC_STATUS_TEXT) != status)
+    {
+        SetDlgItemText(IDC_STATUS_TEXT, status);
+        AnnounceLiveRegion(GetDlgItem(IDC_STATUS_TEXT));
+    }
 
     // Under the status line, only where a policy engine writes these values too (or may).
     const PageHost* host = Host();
@@ -73,6 +103,10 @@ void DisableAutorunTab::TranslateTexts()
     SetDlgItemText(IDC_DISABLE_EVERYTHING, T("Disable Everything and Save"));
     SetDlgItemText(IDC_LANGUAGE_LABEL, T("Select language:"));
     SetDlgItemText(IDC_MANAGED_DETAILS, T("Details..."));
+    // Named by its label, not by the language it shows.
+    SetAccessibleName(m_languageCombo, WithoutAccessKeys(T("Select language:")));
+    // The line beside it says what the picture stands for.
+    SetAccessibleName(m_managedPicture, T("Information"));
     SetDlgItemText(IDC_EXPLANATION, T("AutoRun should be completely disabled on your PC so that removable media like USB Sticks or CD/DVD drives cannot execute programs automatically. This will protect your PC against malware (e.g. Conficker worm, Stuxnet etc.) that could infect your computer."));
     if (const PageHost* host = Host())
         SettingsToControls(host->Settings());

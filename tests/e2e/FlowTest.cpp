@@ -2,6 +2,8 @@
 // dialog keys pressed inside a page.
 #include "MorvexFixture.h"
 
+#include "HeldPicture.h"
+
 #include "resource.h"
 
 namespace e2e {
@@ -92,7 +94,7 @@ TEST_F(MorvexTest, SelectAllTicksTheDriveTypesOnly)
         EXPECT_EQ(BST_CHECKED, CheckState(PageItem(kDriveTypePage, id))) << id;
     EXPECT_EQ(BST_UNCHECKED, CheckState(PageItem(kDriveTypePage, IDC_RUN_AUTORUN_INF)));
     for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(Hue::Green, WaitForHue(PageItem(kDriveTypePage, IDC_BALL_RUN_AUTORUN_INF + i), Hue::Green)) << i;
+        EXPECT_EQ(IDB_GREEN_BALL, HeldBitmap(PageItem(kDriveTypePage, IDC_BALL_RUN_AUTORUN_INF + i))) << i;
 
     Click(PageItem(kDriveTypePage, IDC_SELECT_ALL));
     ASSERT_TRUE(WaitUntil([&] { return CheckState(PageItem(kDriveTypePage, IDC_UNKNOWN_DRIVES)) == BST_UNCHECKED; }));

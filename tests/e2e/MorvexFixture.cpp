@@ -1,5 +1,6 @@
 #include "MorvexFixture.h"
 
+#include "HeldPicture.h"
 #include "TextConvert.h"
 #include "resource.h"
 
@@ -78,11 +79,12 @@ bool Screen::operator==(const Screen& other) const
 std::ostream& operator<<(std::ostream& out, const Screen& screen)
 {
     out << "{status \"" << screen.status << "\" picture " << HueName(screen.statusPicture) << ", checks ";
-    for (bool check : screen.checks)
-        out << (check ? 'X' : '-');
+    for (int check : screen.checks)
+        out << (check == BST_CHECKED ? 'X' : check == BST_UNCHECKED ? '-' : check == BST_INDETERMINATE ? '?' : '!');
     out << ", balls";
-    for (Hue ball : screen.balls)
-        out << ' ' << HueName(ball);
+    for (int ball : screen.balls)
+        out << ' ' << (ball == IDB_RED_BALL ? "red" : ball == IDB_GREEN_BALL ? "green" : ball == IDB_GREY_BALL ? "grey"
+                                                                                                      : std::to_string(ball).c_str());
     out << ", select all " << (screen.selectAll ? "on" : "off") << ", letters \"" << screen.letters << "\"}";
     return out;
 }
@@ -98,11 +100,23 @@ Screen ExpectedScreen(const std::array<bool, 7>& fields, const std::string& lett
     else
         screen.status = driveTypes > 0 ? kStatusTexts[1] : kStatusTexts[2];
     screen.statusPicture = (!fields[0] && driveTypes == 0) ? Hue::Green : Hue::Yellow;
-    screen.checks = fields;
-    for (size_t i = 0; i < fields.size(); ++i)
-        screen.balls[i] = fields[i] ? Hue::Red : Hue::Green;
+    for (size_t i = 0; i < fields.size(); ++i) {
+        screen.checks[i] = fields[i] ? BST_CHECKED : BST_UNCHECKED;
+        screen.balls[i] = fields[i] ? IDB_RED_BALL : IDB_GREEN_BALL;
+    }
     screen.selectAll = driveTypes == 6;
     screen.letters = letters;
+    return screen;
+}
+
+Screen WithUnknownLines(Screen screen, std::initializer_list<int> lines)
+{
+    for (int line : lines) {
+        screen.checks[static_cast<size_t>(line)] = BST_INDETERMINATE;
+        screen.balls[static_cast<size_t>(line)] = IDB_GREY_BALL;
+        if (line != 0)
+            screen.selectAll = false;
+    }
     return screen;
 }
 
@@ -299,21 +313,17 @@ DWORD MorvexTest::UiThread() const
 Screen MorvexTest::ReadScreen()
 {
     Screen screen;
-    // Every picture here shows some colour; none means it is not painted yet.
-    const auto pictureHue = [](HWND picture) {
-        Hue hue = Hue::None;
-        WaitUntil([&] { return (hue = DominantHue(Capture(picture))) != Hue::None; }, milliseconds(3000),
-                  milliseconds(50));
-        return hue;
-    };
-    if (ShowPage(kOverviewPage))
-        screen.statusPicture = pictureHue(PageItem(kOverviewPage, IDC_STATUS_PICTURE));
+    // The status picture shows some colour; none means it is not painted yet.
+    if (ShowPage(kOverviewPage)) {
+        HWND picture = PageItem(kOverviewPage, IDC_STATUS_PICTURE);
+        WaitUntil([&] { return (screen.statusPicture = DominantHue(Capture(picture))) != Hue::None; },
+                  milliseconds(3000), milliseconds(50));
+    }
     screen.status = Utf8(TextOf(PageItem(kOverviewPage, IDC_STATUS_TEXT)));
-    const bool driveTypesShown = ShowPage(kDriveTypePage);
     for (int i = 0; i < 7; ++i) {
-        screen.checks[static_cast<size_t>(i)] = CheckState(PageItem(kDriveTypePage, IDC_RUN_AUTORUN_INF + i)) == BST_CHECKED;
-        if (driveTypesShown)
-            screen.balls[static_cast<size_t>(i)] = pictureHue(PageItem(kDriveTypePage, IDC_BALL_RUN_AUTORUN_INF + i));
+        screen.checks[static_cast<size_t>(i)] = CheckState(PageItem(kDriveTypePage, IDC_RUN_AUTORUN_INF + i));
+        // Read from the control, shown or not.
+        screen.balls[static_cast<size_t>(i)] = HeldBitmap(PageItem(kDriveTypePage, IDC_BALL_RUN_AUTORUN_INF + i));
     }
     screen.selectAll = CheckState(PageItem(kDriveTypePage, IDC_SELECT_ALL)) == BST_CHECKED;
     screen.letters = Utf8(TextOf(PageItem(kDriveLetterPage, IDC_DRIVE_LETTERS)));

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <ostream>
@@ -62,8 +63,9 @@ struct Screen
 {
     std::string status;                // text of the status line
     Hue statusPicture = Hue::None;     // green tick or yellow triangle
-    std::array<bool, 7> checks{};      // check boxes 1000 to 1006
-    std::array<Hue, 7> balls{};        // the ball beside each (red: enabled, green: off)
+    std::array<int, 7> checks{};       // check boxes 1000 to 1006: BST_CHECKED, _UNCHECKED, _INDETERMINATE
+    std::array<int, 7> balls{};        // the bitmap the ball beside each holds: IDB_RED_BALL (enabled),
+                                       // IDB_GREEN_BALL (off), IDB_GREY_BALL (not known)
     bool selectAll = false;
     std::string letters;
     bool operator==(const Screen& other) const;
@@ -73,6 +75,9 @@ std::ostream& operator<<(std::ostream& out, const Screen& screen);
 // The expected screen for a policy: field order runAutorunInf, unknown, removable, fixed,
 // network, CD-ROM, RAM disks.
 Screen ExpectedScreen(const std::array<bool, 7>& fields, const std::string& letters);
+// The same screen with the given lines (field indexes) shown as not known: undecided box,
+// grey ball, and "Select all" clear.
+Screen WithUnknownLines(Screen screen, std::initializer_list<int> lines);
 
 // The six values (in PolicyValues() order) that Save writes for a policy.
 std::vector<std::optional<RegValue>> SavedValues(const std::array<bool, 7>& fields, DWORD letterMask);

@@ -4,6 +4,8 @@
 // every one of the six values afterwards.
 #include "MorvexFixture.h"
 
+#include "Accessibility.h"
+
 #include "RegistryTestSupport.h"
 #include "resource.h"
 
@@ -62,17 +64,18 @@ std::string QueryFailed(int value, const char* found = kBrokenNumberFound)
 // The expandable mapping: "@SYS:DoesNotExist" and its null, 36 bytes.
 const char kExpandableFound[] = "has type REG_EXPAND_SZ (36 bytes); a REG_SZ is expected";
 
-// The screen after a read that met an unreadable value: what could be read, and a status
-// that claims nothing.
-Screen Unreadable(const std::array<bool, 7>& fields, const std::string& letters)
+// The screen after a read that met an unreadable value: what could be read, a status that
+// claims nothing, and the lines that the readable values do not decide shown as not known.
+Screen Unreadable(const std::array<bool, 7>& fields, const std::string& letters,
+                  std::initializer_list<int> unknown = {})
 {
-    Screen screen = ExpectedScreen(fields, letters);
+    Screen screen = WithUnknownLines(ExpectedScreen(fields, letters), unknown);
     screen.status = kUnreadableStatus;
     screen.statusPicture = Hue::Yellow;
     return screen;
 }
 
-enum class Action { Cancel, Save, ClearRemovable, UntickAutorunInf, AddLetterX, DisableEverything };
+enum class Action { Cancel, Save, ClearRemovable, UntickAutorunInf, SelectAll, AddLetterX, DisableEverything };
 
 struct FaultCase
 {
@@ -94,6 +97,8 @@ const std::optional<RegValue> kAbsent;
 const RegValue kBrokenNumber = Binary({0x91, 0, 0}); // three bytes: no number
 const RegValue kIgnoring = String(kDoesNotExist);
 const RegValue kExpandableMapping = String(kDoesNotExist, REG_EXPAND_SZ);
+// With a drive-type value unreadable and no readable one switching a type off, none is known.
+const std::initializer_list<int> kAllDriveTypes = {1, 2, 3, 4, 5, 6};
 
 class RegistryFault : public MorvexTest, public ::testing::WithParamInterface<FaultCase>
 {
@@ -123,6 +128,12 @@ TEST_P(RegistryFault, TheWindowSaysWhatItReadAndKeepsWhatItCouldNot)
                                                                                  : IDC_RUN_AUTORUN_INF);
         Click(box);
         ASSERT_TRUE(WaitUntil([&] { return CheckState(box) == BST_UNCHECKED; }));
+        break;
+    }
+    case Action::SelectAll: {
+        ASSERT_TRUE(ShowPage(kDriveTypePage));
+        Click(PageItem(kDriveTypePage, IDC_SELECT_ALL));
+        ASSERT_TRUE(WaitUntil([&] { return CheckState(PageItem(kDriveTypePage, IDC_RAM_DISKS)) == BST_CHECKED; }));
         break;
     }
     case Action::AddLetterX: {
@@ -163,24 +174,29 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Nothing the user did not change is replaced; what was read is saved as always.
         FaultCase{"UserTypesUnreadableSavedUntouched", kUserTypesBroken, QueryFailed(kUserTypes),
-                  Unreadable({T, T, T, T, T, T, T}, "C,E,G"), Action::Save,
+                  Unreadable({T, T, T, T, T, T, T}, "C,E,G", kAllDriveTypes), Action::Save,
                   {kAbsent, Dword(0x02), kBrokenNumber, Dword(1), Dword(0x54), Dword(0x54)}, QueryFailed(kUserTypes)},
         FaultCase{"UserTypesUnreadableLetterTyped", kUserTypesBroken, QueryFailed(kUserTypes),
-                  Unreadable({T, T, T, T, T, T, T}, "C,E,G"), Action::AddLetterX,
+                  Unreadable({T, T, T, T, T, T, T}, "C,E,G", kAllDriveTypes), Action::AddLetterX,
                   {kAbsent, Dword(0x02), kBrokenNumber, Dword(1), Dword(0x800054), Dword(0x800054)},
                   QueryFailed(kUserTypes)},
         // Changing a drive type writes the broken value new: that is the repair. Every drive
         // type the broken value may have switched off, and the user did not change, stays off.
         FaultCase{"UserTypesRepairedByAChange", kUserTypesBroken, QueryFailed(kUserTypes),
-                  Unreadable({T, T, T, T, T, T, T}, "C,E,G"), Action::ClearRemovable,
+                  Unreadable({T, T, T, T, T, T, T}, "C,E,G", kAllDriveTypes), Action::ClearRemovable,
                   {kAbsent, Dword(0xFF), Dword(0xFF), Dword(1), Dword(0x54), Dword(0x54)}, ""},
+        // Set from undecided to enabled, a line is the user's choice, though the guess read
+        // said the same: written enabled, not off.
+        FaultCase{"UserTypesRepairedBySelectAll", kUserTypesBroken, QueryFailed(kUserTypes),
+                  Unreadable({T, T, T, T, T, T, T}, "C,E,G", kAllDriveTypes), Action::SelectAll,
+                  {kAbsent, Dword(0x02), Dword(0x02), Dword(1), Dword(0x54), Dword(0x54)}, ""},
         FaultCase{"MachineTypesTooLongRepairedByAChange",
                   {kAbsent, RegValue{REG_DWORD, std::vector<BYTE>(8, 0xFF)}, kAbsent, kAbsent, kAbsent, kAbsent},
                   QueryFailed(kMachineTypes, "has type REG_DWORD (8 bytes); a REG_DWORD of 4 bytes is expected"),
-                  Unreadable({T, T, T, T, T, T, T}, ""), Action::ClearRemovable,
+                  Unreadable({T, T, T, T, T, T, T}, "", kAllDriveTypes), Action::ClearRemovable,
                   {kAbsent, Dword(0xFF), Dword(0xFF), Dword(1), Dword(0), Dword(0)}, ""},
         FaultCase{"UserTypesRepairedByDisableEverything", kUserTypesBroken, QueryFailed(kUserTypes),
-                  Unreadable({T, T, T, T, T, T, T}, "C,E,G"), Action::DisableEverything,
+                  Unreadable({T, T, T, T, T, T, T}, "C,E,G", kAllDriveTypes), Action::DisableEverything,
                   {kIgnoring, Dword(0xFF), Dword(0xFF), Dword(0), Dword(0x54), Dword(0x54)}, ""},
         // The form older Windows versions wrote: read as the number it holds, saved as REG_DWORD.
         FaultCase{"MachineTypesAsBinary", {kAbsent, Binary({0xFF, 0, 0, 0}), kAbsent, kAbsent, kAbsent, kAbsent}, "",
@@ -197,17 +213,17 @@ INSTANTIATE_TEST_SUITE_P(
         // Never "safe" over a mapping that could not be read.
         FaultCase{"MappingUnreadableNotCalledSafe",
                   {kExpandableMapping, Dword(0xFF), kAbsent, Dword(0), kAbsent, kAbsent}, QueryFailed(kMapping, kExpandableFound),
-                  Unreadable({T, F, F, F, F, F, F}, ""), Action::Save,
+                  Unreadable({T, F, F, F, F, F, F}, "", {0}), Action::Save,
                   {kExpandableMapping, Dword(0xFF), Dword(0xFF), Dword(0), Dword(0), Dword(0)},
                   QueryFailed(kMapping, kExpandableFound)},
         FaultCase{"MappingRepairedByUnticking",
                   {kExpandableMapping, Dword(0xFF), kAbsent, Dword(0), kAbsent, kAbsent}, QueryFailed(kMapping, kExpandableFound),
-                  Unreadable({T, F, F, F, F, F, F}, ""), Action::UntickAutorunInf,
+                  Unreadable({T, F, F, F, F, F, F}, "", {0}), Action::UntickAutorunInf,
                   {kIgnoring, Dword(0xFF), Dword(0xFF), Dword(0), Dword(0), Dword(0)}, ""},
         // Closing after the error writes nothing.
         FaultCase{"MappingUnreadableCancelled",
                   {kExpandableMapping, Dword(0x95), kAbsent, kAbsent, kAbsent, kAbsent}, QueryFailed(kMapping, kExpandableFound),
-                  Unreadable({T, F, F, T, F, T, T}, ""), Action::Cancel,
+                  Unreadable({T, F, F, T, F, T, T}, "", {0}), Action::Cancel,
                   {kExpandableMapping, Dword(0x95), kAbsent, kAbsent, kAbsent, kAbsent}, ""},
         FaultCase{"UserLettersUnreadableCancelled", kUserLettersBroken, QueryFailed(kUserLetters),
                   Unreadable({T, T, T, T, T, T, T}, "C,E"), Action::Cancel, kUserLettersBroken, ""},
@@ -217,6 +233,40 @@ INSTANTIATE_TEST_SUITE_P(
                   {kIgnoring, Dword(0xFF), Dword(0xFF), Dword(0), Dword(0x14), kBrokenNumber},
                   QueryFailed(kUserLetters)}),
     [](const ::testing::TestParamInfo<FaultCase>& info) { return std::string(info.param.name); });
+
+// The user's drive types unreadable; the machine's switch removable and network drives off,
+// the CD-ROM service switches CD-ROM off: those lines are known whatever the user's value
+// holds, the others are not, and every ball and the status picture say so to a screen reader.
+TEST_F(MorvexTest, UndecidedLinesShowAGreyBallAndSaySo)
+{
+    Apply(Settings({kAbsent, Dword(0x14), kBrokenNumber, Dword(0), kAbsent, kAbsent}));
+    ASSERT_TRUE(LaunchThroughError(L"Error", Wide(QueryFailed(kUserTypes))));
+    ExpectScreen(Unreadable({T, T, F, T, F, F, T}, "", {1, 3, 6}));
+
+    const char* const names[7] = {"Saved setting: AutoRun enabled",   "Saved setting: could not be read",
+                                  "Saved setting: AutoRun off",       "Saved setting: could not be read",
+                                  "Saved setting: AutoRun off",       "Saved setting: AutoRun off",
+                                  "Saved setting: could not be read"};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(names[i], Utf8(AccessibleOf(PageItem(kDriveTypePage, IDC_BALL_RUN_AUTORUN_INF + i)).name)) << i;
+    EXPECT_EQ("Status: could not be read completely",
+              Utf8(AccessibleOf(PageItem(kOverviewPage, IDC_STATUS_PICTURE)).name));
+    // The letters were read: the field is named by its label alone.
+    EXPECT_EQ("Additionally auto-run is disabled on the following drive letters:",
+              Utf8(AccessibleOf(PageItem(kDriveLetterPage, IDC_DRIVE_LETTERS)).name));
+    CancelAndExpectExit();
+}
+
+// Letters that could not be read: the field shows what could, and its name says the rest is
+// not known.
+TEST_F(MorvexTest, UnreadableLettersAreNamedInTheLetterField)
+{
+    Apply(Settings(kUserLettersBroken));
+    ASSERT_TRUE(LaunchThroughError(L"Error", Wide(QueryFailed(kUserLetters))));
+    EXPECT_EQ("Additionally auto-run is disabled on the following drive letters: Saved setting: could not be read",
+              Utf8(AccessibleOf(PageItem(kDriveLetterPage, IDC_DRIVE_LETTERS)).name));
+    CancelAndExpectExit();
+}
 
 // Another program changes the policy while the window is open: saving then writes nothing,
 // says so, and shows the policy as it now is.

@@ -61,22 +61,26 @@ int Desktop(bool on, int argc, char** argv)
 
 struct Found
 {
+    bool visibleOnly = true;
     HWND window = nullptr;
 };
 
 BOOL CALLBACK FindMorvex(HWND window, LPARAM param)
 {
-    if (IsWindowVisible(window) && IsDialogWindow(window) && !GetWindow(window, GW_OWNER) &&
+    Found& found = *reinterpret_cast<Found*>(param);
+    if ((IsWindowVisible(window) || !found.visibleOnly) && IsDialogWindow(window) && !GetWindow(window, GW_OWNER) &&
         GetDlgItem(window, IDC_TABS)) {
-        reinterpret_cast<Found*>(param)->window = window;
+        found.window = window;
         return FALSE;
     }
     return TRUE;
 }
 
-HWND MorvexWindow()
+// The main window; not yet visible too while a message box at the start holds it back.
+HWND MorvexWindow(bool visibleOnly = true)
 {
     Found found;
+    found.visibleOnly = visibleOnly;
     EnumWindows(FindMorvex, reinterpret_cast<LPARAM>(&found));
     return found.window;
 }
@@ -164,7 +168,7 @@ int main(int argc, char** argv)
         return WaitUntil([] { return MorvexWindow() != nullptr; }, milliseconds(seconds * 1000)) ? 0
                                                                                                  : Fail("no window");
     }
-    HWND main = MorvexWindow();
+    HWND main = MorvexWindow(command != "boxes");
     if (!main)
         return Fail("no Morvex window");
     const DWORD pid = [main] { DWORD id = 0; GetWindowThreadProcessId(main, &id); return id; }();

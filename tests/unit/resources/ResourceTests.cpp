@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "MorvexVersion.h"
@@ -184,6 +185,8 @@ std::wstring Ordinal(int id) { return L"#" + std::to_wstring(id); }
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kText = kChild | WS_GROUP | SS_LEFT;
 constexpr DWORD kCheck = kChild | WS_TABSTOP | BS_AUTOCHECKBOX;
+// The switches: three-state, set by the page, so that an undecided line can show as such.
+constexpr DWORD kSwitch = kChild | WS_TABSTOP | BS_3STATE;
 // Pictures keep their control's size, whatever the size of their bitmap.
 constexpr DWORD kBall = kChild | SS_BITMAP | SS_CENTERIMAGE;
 constexpr DWORD kLink = kChild | SS_BITMAP | SS_CENTERIMAGE | SS_NOTIFY;
@@ -244,11 +247,11 @@ std::vector<TemplateCase> TemplateCases()
           {
               {L"Button", L"Autorun status on a drive type basis", IDC_DRIVE_TYPE_GROUP, kChild | BS_GROUPBOX, 0, 65, 28,
                217, 122},
-              {L"Button", L"Enabled for removable drives", IDC_REMOVABLE_DRIVES, kCheck, 0, 88, 45, 184, 10},
-              {L"Button", L"Enabled for fixed drives", IDC_FIXED_DRIVES, kCheck, 0, 88, 73, 184, 10},
-              {L"Button", L"Enabled for network drives", IDC_NETWORK_DRIVES, kCheck, 0, 88, 87, 184, 10},
-              {L"Button", L"Enabled for CD/DVD-ROM/Blu-ray drives", IDC_CDROM_DRIVES, kCheck, 0, 88, 59, 184, 10},
-              {L"Button", L"Enabled for RAM disks", IDC_RAM_DISKS, kCheck, 0, 88, 101, 184, 10},
+              {L"Button", L"Enabled for removable drives", IDC_REMOVABLE_DRIVES, kSwitch, 0, 88, 45, 184, 10},
+              {L"Button", L"Enabled for fixed drives", IDC_FIXED_DRIVES, kSwitch, 0, 88, 73, 184, 10},
+              {L"Button", L"Enabled for network drives", IDC_NETWORK_DRIVES, kSwitch, 0, 88, 87, 184, 10},
+              {L"Button", L"Enabled for CD/DVD-ROM/Blu-ray drives", IDC_CDROM_DRIVES, kSwitch, 0, 88, 59, 184, 10},
+              {L"Button", L"Enabled for RAM disks", IDC_RAM_DISKS, kSwitch, 0, 88, 101, 184, 10},
               {L"Button", L"Select all", IDC_SELECT_ALL, kCheck, 0, 88, 136, 184, 10},
               {L"Static", Ordinal(IDB_GREEN_BALL), IDC_BALL_RUN_AUTORUN_INF, kBall, 0, 71, 13, 11, 10},
               {L"Static", Ordinal(IDB_GREEN_BALL), IDC_BALL_REMOVABLE_DRIVES, kBall, 0, 71, 45, 11, 10},
@@ -256,8 +259,8 @@ std::vector<TemplateCase> TemplateCases()
               {L"Static", Ordinal(IDB_GREEN_BALL), IDC_BALL_NETWORK_DRIVES, kBall, 0, 71, 87, 11, 10},
               {L"Static", Ordinal(IDB_GREEN_BALL), IDC_BALL_CDROM_DRIVES, kBall, 0, 71, 59, 11, 10},
               {L"Static", Ordinal(IDB_GREEN_BALL), IDC_BALL_RAM_DISKS, kBall, 0, 71, 101, 11, 10},
-              {L"Button", L"Automatically run autorun.inf files", IDC_RUN_AUTORUN_INF, kCheck, 0, 88, 13, 184, 10},
-              {L"Button", L"Enabled for unknown drives", IDC_UNKNOWN_DRIVES, kCheck, 0, 88, 115, 184, 10},
+              {L"Button", L"Automatically run autorun.inf files", IDC_RUN_AUTORUN_INF, kSwitch, 0, 88, 13, 184, 10},
+              {L"Button", L"Enabled for unknown drives", IDC_UNKNOWN_DRIVES, kSwitch, 0, 88, 115, 184, 10},
               {L"Static", Ordinal(IDB_GREEN_BALL), IDC_BALL_UNKNOWN_DRIVES, kBall, 0, 71, 115, 11, 10},
           }}},
         {IDD_BY_DRIVE_LETTER_TAB,
@@ -342,7 +345,7 @@ TEST_F(MorvexResources, BitmapsHaveTheirSizeAndDepth)
         {IDB_TOP_BANNER_DE, 500, 101, 24},   {IDB_TOP_BANNER_EN, 500, 101, 24},  {IDB_TOP_BANNER_FR, 500, 101, 24},
         {IDB_BOTTOM_BANNER_FR, 230, 40, 24}, {IDB_BOTTOM_BANNER_DE, 230, 40, 24}, {IDB_BOTTOM_BANNER_EN, 230, 40, 24},
         {IDB_RESOURCES, 20, 20, 24},         {IDB_WARNING, 30, 30, 32},           {IDB_TICK, 30, 30, 32},
-        {IDB_RED_BALL, 16, 16, 32},          {IDB_GREEN_BALL, 16, 16, 32},
+        {IDB_RED_BALL, 16, 16, 32},          {IDB_GREEN_BALL, 16, 16, 32},        {IDB_GREY_BALL, 16, 16, 32},
     };
     for (const Case& c : cases)
     {
@@ -364,7 +367,7 @@ TEST_F(MorvexResources, BitmapsHaveTheirSizeAndDepth)
 // middle of the figure opaque, or the control shows dark fringes or a box.
 TEST_F(MorvexResources, AlphaPicturesArePremultipliedAndTransparentOutside)
 {
-    for (int id : {IDB_WARNING, IDB_TICK, IDB_RED_BALL, IDB_GREEN_BALL})
+    for (int id : {IDB_WARNING, IDB_TICK, IDB_RED_BALL, IDB_GREEN_BALL, IDB_GREY_BALL})
     {
         SCOPED_TRACE("bitmap " + std::to_string(id));
         const std::vector<BYTE> bytes = Bytes(RT_BITMAP, id);
@@ -390,7 +393,7 @@ TEST_F(MorvexResources, AlphaPicturesArePremultipliedAndTransparentOutside)
         EXPECT_EQ(notPremultiplied, 0);
     }
     // Centres: the middle of each ball, the stem of the exclamation mark, the tick's corner.
-    const struct { int id; LONG x, y; } opaque[] = {{IDB_RED_BALL, 8, 8}, {IDB_GREEN_BALL, 8, 8}, {IDB_WARNING, 15, 14}, {IDB_TICK, 12, 7}};
+    const struct { int id; LONG x, y; } opaque[] = {{IDB_RED_BALL, 8, 8}, {IDB_GREEN_BALL, 8, 8}, {IDB_GREY_BALL, 8, 8}, {IDB_WARNING, 15, 14}, {IDB_TICK, 12, 7}};
     for (const auto& o : opaque)
     {
         const std::vector<BYTE> bytes = Bytes(RT_BITMAP, o.id);
@@ -401,8 +404,8 @@ TEST_F(MorvexResources, AlphaPicturesArePremultipliedAndTransparentOutside)
     }
 }
 
-// The balls tell the state by their shape too: the white marks on them (a cross and a tick)
-// cover different pixels, so that they differ without their colours.
+// The balls tell the state by their shape too: the white marks on them (a cross, a tick and a
+// question mark) cover different pixels, so that they differ without their colours.
 TEST_F(MorvexResources, BallsDifferInShapeAsWellAsColour)
 {
     auto whiteMarks = [&](int id) {
@@ -420,18 +423,24 @@ TEST_F(MorvexResources, BallsDifferInShapeAsWellAsColour)
         }
         return mark;
     };
-    const std::vector<bool> cross = whiteMarks(IDB_RED_BALL);
-    const std::vector<bool> tick = whiteMarks(IDB_GREEN_BALL);
-    ASSERT_EQ(cross.size(), tick.size());
-    int onEither = 0;
-    int differ = 0;
-    for (size_t i = 0; i < cross.size(); ++i)
+    const std::pair<int, int> pairs[] = {
+        {IDB_RED_BALL, IDB_GREEN_BALL}, {IDB_RED_BALL, IDB_GREY_BALL}, {IDB_GREEN_BALL, IDB_GREY_BALL}};
+    for (const auto& [first, second] : pairs)
     {
-        onEither += (cross[i] || tick[i]) ? 1 : 0;
-        differ += cross[i] != tick[i] ? 1 : 0;
+        SCOPED_TRACE("bitmaps " + std::to_string(first) + " and " + std::to_string(second));
+        const std::vector<bool> one = whiteMarks(first);
+        const std::vector<bool> other = whiteMarks(second);
+        ASSERT_EQ(one.size(), other.size());
+        int onEither = 0;
+        int differ = 0;
+        for (size_t i = 0; i < one.size(); ++i)
+        {
+            onEither += (one[i] || other[i]) ? 1 : 0;
+            differ += one[i] != other[i] ? 1 : 0;
+        }
+        EXPECT_GE(onEither, 20) << "the balls carry no white mark";
+        EXPECT_GE(differ * 2, onEither) << "the marks cover mostly the same pixels";
     }
-    EXPECT_GE(onEither, 20) << "the balls carry no white mark";
-    EXPECT_GE(differ * 2, onEither) << "the marks cover mostly the same pixels";
 }
 
 TEST_F(MorvexResources, IconGroupHoldsThirteenImages)
