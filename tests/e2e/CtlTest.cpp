@@ -4,6 +4,7 @@
 // disable-all of the command line, from the same start states.
 #include "MorvexFixture.h"
 
+#include "Accessibility.h"
 #include "MorvexVersion.h"
 #include "PlantedSources.h"
 #include "RegistryTestSupport.h"
@@ -576,6 +577,8 @@ struct ManagedCase
     std::string overridden; // the lines of the message after Disable Everything and Save
     std::string managedBy;  // the JSON arrays' contents
     std::string managedUnknown;
+    std::string markedBy = "";       // the name of the marks on the lines a source sets
+    std::vector<int> markedLines = {}; // drive-type page lines by switch index; 7: the letters
 };
 
 std::ostream& operator<<(std::ostream& out, const ManagedCase& c)
@@ -596,7 +599,8 @@ std::vector<ManagedCase> ManagedCases()
          [](PlantedSources& p) { p.File(LocalMachinePol(), PolFile({PolDword(kExplorerPolicyKey, L"NoDriveTypeAutoRun", 0x91)})); },
          kManages, "HKLM\\NoDriveTypeAutoRun: 145 (0x91), set by local Group Policy",
          "HKLM\\NoDriveTypeAutoRun was saved as 255 (0xFF); local Group Policy sets 145 (0x91).",
-         "{\"value\":\"HKLM\\\\NoDriveTypeAutoRun\",\"source\":\"localGroupPolicy\",\"name\":null,\"data\":145}", ""},
+         "{\"value\":\"HKLM\\\\NoDriveTypeAutoRun\",\"source\":\"localGroupPolicy\",\"name\":null,\"data\":145}", "",
+         "Managed by local Group Policy", {1, 2, 3, 4, 5, 6}},
         {"DomainObjectDeletes",
          [share](PlantedSources& p) {
              p.File(share + L"\\Machine\\Registry.pol", PolFile({PolDelete(kExplorerPolicyKey, L"NoDriveAutoRun")}));
@@ -606,7 +610,7 @@ std::vector<ManagedCase> ManagedCases()
          kManages, "HKLM\\NoDriveAutoRun: deleted by Group Policy object \"Workstations\"",
          "HKLM\\NoDriveAutoRun was saved as 20 (0x14); Group Policy object \"Workstations\" deletes it.",
          "{\"value\":\"HKLM\\\\NoDriveAutoRun\",\"source\":\"groupPolicy\",\"name\":\"Workstations\",\"data\":\"delete\"}",
-         ""},
+         "", "Managed by Group Policy object \"Workstations\"", {7}},
         // Sets what Disable Everything and Save writes too: nothing to undo.
         {"PreferenceReplacesTheMapping",
          [](PlantedSources& p) {
@@ -623,7 +627,7 @@ std::vector<ManagedCase> ManagedCases()
          kManages, "HKLM\\IniFileMapping: \"@SYS:DoesNotExist\", set by a Group Policy preference of \"Kiosk\"", "",
          "{\"value\":\"HKLM\\\\IniFileMapping\",\"source\":\"preference\",\"name\":\"Kiosk\",\"data\":"
          "\"@SYS:DoesNotExist\"}",
-         ""},
+         "", "Managed by a Group Policy preference of \"Kiosk\"", {0}},
         {"MdmAutoplay",
          [](PlantedSources& p) {
              p.Mdm(L"TurnOffAutoPlay", L"<enabled/><data id=\"Autorun_Box\" value=\"181\"/>");
@@ -633,7 +637,7 @@ std::vector<ManagedCase> ManagedCases()
          "HKLM\\NoDriveTypeAutoRun was saved as 255 (0xFF); MDM (Intune) sets 181 (0xB5).",
          "{\"value\":\"HKLM\\\\NoDriveTypeAutoRun\",\"source\":\"mdm\",\"name\":null,\"data\":181},"
          "{\"value\":\"HKLM\\\\NoAutorun\",\"source\":\"mdm\",\"name\":null,\"data\":1}",
-         ""},
+         "", "Managed by MDM (Intune)", {1, 2, 3, 4, 5, 6}},
         {"TruncatedPolicyFile",
          [](PlantedSources& p) {
              std::vector<BYTE> bytes = PolFile({PolDword(kExplorerPolicyKey, L"NoDriveTypeAutoRun", 0xFF)});
@@ -672,6 +676,25 @@ TEST_P(ManagedTest, WindowAndMorvexCtlSayWhoSetsThePolicy)
         EXPECT_EQ(c.details, Utf8(box.text));
         if (box.window)
             AnswerMessageBox(box.window);
+    }
+
+    // The marks beside the lines a source sets, named by whom, and the lines' own names.
+    const char* const labels[7] = {"Automatically run autorun.inf files", "Enabled for unknown drives",
+                                   "Enabled for removable drives", "Enabled for fixed drives",
+                                   "Enabled for network drives", "Enabled for CD/DVD-ROM/Blu-ray drives",
+                                   "Enabled for RAM disks"};
+    for (int i = 0; i <= 7; ++i) {
+        const bool marked = std::find(c.markedLines.begin(), c.markedLines.end(), i) != c.markedLines.end();
+        const HWND mark = i < 7 ? PageItem(kDriveTypePage, IDC_MARK_RUN_AUTORUN_INF + i)
+                                : PageItem(kDriveLetterPage, IDC_MARK_DRIVE_LETTERS);
+        EXPECT_EQ(marked, (GetWindowLongW(mark, GWL_STYLE) & WS_VISIBLE) != 0) << "line " << i;
+        if (!marked)
+            continue;
+        EXPECT_EQ(c.markedBy, Utf8(AccessibleOf(mark).name)) << "line " << i;
+        const std::string name = i < 7 ? Utf8(AccessibleOf(PageItem(kDriveTypePage, IDC_RUN_AUTORUN_INF + i)).name)
+                                       : Utf8(AccessibleOf(PageItem(kDriveLetterPage, IDC_DRIVE_LETTERS)).name);
+        const std::string label = i < 7 ? labels[i] : "Additionally auto-run is disabled on the following drive letters:";
+        EXPECT_EQ(label + " (" + c.markedBy + ")", name) << "line " << i;
     }
 
     // What the save wrote that a source will undo.
