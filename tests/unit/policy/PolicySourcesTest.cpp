@@ -140,6 +140,14 @@ std::vector<SourcesCase> Cases()
                             ShareFolder() + L"\\Machine");
          },
          [utf8Share] { return "unknown groupPolicy [Gone] " + utf8Share + "\\Machine\\Registry.pol\n"; }},
+        // Recorded without a folder: what it sets cannot be told.
+        {"DomainObjectWithoutAFolder",
+         [](PlantedSources& p) {
+             p.HistoryEntry(HKEY_LOCAL_MACHINE, testreg::kTemplatesHistory, L"3", L"Odd", kGpo, L"");
+         },
+         [] {
+             return "unknown groupPolicy [Odd] HKLM\\" + morvex::WideToUtf8(testreg::kTemplatesHistory) + "\\3\n";
+         }},
         // Named after the object the preferences' History knows; replace sets, create only
         // where nothing is set; the user's file for the user's values.
         {"Preferences",
