@@ -43,11 +43,20 @@
 #define IDC_BALL_CDROM_DRIVES       1018
 #define IDC_BALL_RAM_DISKS          1019
 #define IDC_DRIVE_TYPE_GROUP        1020
+// The "i" beside a line that Group Policy or the MDM sets: 1040 + the switch's offset
+#define IDC_MARK_RUN_AUTORUN_INF    1040
+#define IDC_MARK_UNKNOWN_DRIVES     1041
+#define IDC_MARK_REMOVABLE_DRIVES   1042
+#define IDC_MARK_FIXED_DRIVES       1043
+#define IDC_MARK_NETWORK_DRIVES     1044
+#define IDC_MARK_CDROM_DRIVES       1045
+#define IDC_MARK_RAM_DISKS          1046
 
 // Drive-letter page
 #define IDC_DRIVE_LETTERS           1007
 #define IDC_DRIVE_LETTER_GROUP      1021
 #define IDC_DRIVE_LETTER_LABEL      1022
+#define IDC_MARK_DRIVE_LETTERS      1047
 
 // Protection overview page
 #define IDC_DISABLE_EVERYTHING      1009
@@ -56,6 +65,9 @@
 #define IDC_STATUS_PICTURE          1028
 #define IDC_STATUS_TEXT             1029
 #define IDC_EXPLANATION             1035
+#define IDC_MANAGED_PICTURE         1036
+#define IDC_MANAGED_TEXT            1037
+#define IDC_MANAGED_DETAILS         1038
 
 // Main dialog
 #define IDC_TABS                    1025

@@ -181,6 +181,7 @@ bool CMorvexDlg::LoadSettings()
         ShowErrorBox(m_hWnd, error);
         complete = false;
     }
+    m_sources = WhoSetsPolicy();
     // Also after a failed read: the pages show what could be read and the overview says that
     // it is not all; the values that could not be read are kept by the next save.
     for (unsigned i = 0; i < m_tabCtrl.GetPageCount(); ++i)
@@ -193,8 +194,10 @@ bool CMorvexDlg::SaveSettings()
     m_tabCtrl.EnsurePages();
     for (unsigned i = 0; i < m_tabCtrl.GetPageCount(); ++i)
         m_tabCtrl.GetPage(i)->ControlsToSettings(m_settings);
+    std::vector<PlannedWrite> writes;
     try
     {
+        writes = m_settings.PlanSave();
         m_settings.Save();
     }
     catch (const std::exception& error)
@@ -202,7 +205,16 @@ bool CMorvexDlg::SaveSettings()
         ShowErrorBox(m_hWnd, error);
         return false;
     }
+    ReportOverridden(m_hWnd, writes);
     return true;
+}
+
+// Read again: a policy that arrived since the window read it counts too.
+void CMorvexDlg::ReportOverridden(HWND owner, const std::vector<PlannedWrite>& writes)
+{
+    const std::string message = OverriddenMessage(Overridden(writes, WhoSetsPolicy()));
+    if (!message.empty())
+        MessageBoxW(owner, morvex::Utf8ToWide(message).c_str(), T("Morvex by Kestrune").c_str(), MB_ICONWARNING);
 }
 
 std::wstring CMorvexDlg::MakeWebSiteAddress() const

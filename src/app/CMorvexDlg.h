@@ -35,6 +35,8 @@ public:
     bool LoadSettings() override;
     void UpdateTexts() override;
     void ShowErrorBox(HWND owner, const std::exception& error) override;
+    const PolicySources& Sources() const override { return m_sources; }
+    void ReportOverridden(HWND owner, const std::vector<PlannedWrite>& writes) override;
 
     bool SaveSettings();
     std::wstring MakeWebSiteAddress() const;
@@ -68,6 +70,7 @@ private:
     HyperLinkStatic m_resourcesIcon;
 
     AutoRunSettings m_settings;
+    PolicySources m_sources;
     CBrush m_backgroundBrush;
     // Every banner shown so far, loaded once and kept until the window has gone.
     std::map<UINT, CBitmap> m_bitmaps;

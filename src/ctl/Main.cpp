@@ -15,6 +15,7 @@
 #include "GroupPolicyFiles.h"
 #include "LanguageStrings.h"
 #include "MorvexVersion.h"
+#include "PolicySources.h"
 #include "Protection.h"
 #include "RegFile.h"
 #include "Rights.h"
@@ -128,13 +129,14 @@ int PrintStatus(const CtlCommand& command, const std::exception_ptr& failure, Ou
     {
         readFailure = std::current_exception();
     }
+    const PolicySources sources = WhoSetsPolicy();
     if (command.json)
     {
-        out.Text(StatusJson(settings, ReadBaseline()));
+        out.Text(StatusJson(settings, ReadBaseline(), sources));
     }
     else
     {
-        std::string lines = StatusLines(settings);
+        std::string lines = StatusLines(settings, sources);
         // Monitoring reads performance data after " | " on the first line, the status line.
         if (command.perfData)
             lines.insert(lines.find('\n'), " | " + PerfData(settings));
@@ -162,15 +164,25 @@ std::exception_ptr Load(AutoRunSettings& settings)
     return nullptr;
 }
 
+// A warning for each value just written that a policy source will write back.
+void WarnOverridden(const std::vector<PlannedWrite>& writes)
+{
+    const std::string warnings = OverriddenWarnings(Overridden(writes, WhoSetsPolicy()));
+    if (!warnings.empty())
+        WriteText(Stream::Error, warnings);
+}
+
 // Saves (and writes the baseline values when asked), then prints the status read back.
 int SaveAndPrint(const CtlCommand& command, AutoRunSettings& settings, Output& out)
 {
     std::exception_ptr failure;
     try
     {
+        const std::vector<PlannedWrite> writes = settings.PlanSave();
         settings.SaveUnlessRefused();
         if (command.baseline)
             WriteAutoplayBaseline();
+        WarnOverridden(writes);
     }
     catch (const RightsRefusedError&)
     {

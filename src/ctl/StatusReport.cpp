@@ -111,6 +111,46 @@ const char* PassOrFail(bool pass)
     return pass ? "\"pass\"" : "\"fail\"";
 }
 
+std::string NameJson(const PolicySource& source)
+{
+    return source.name.empty() ? std::string("null") : JsonString(morvex::WideToUtf8(source.name));
+}
+
+// What a source does to a value: a number, a text, "delete", or null for data of another type.
+std::string DataJson(const regpol::ValueEffect& effect)
+{
+    if (effect.kind == regpol::ValueEffect::Kind::Deletes)
+        return "\"delete\"";
+    if (const std::optional<std::uint32_t> number = effect.Dword())
+        return std::to_string(*number);
+    if (const std::optional<std::wstring> text = effect.String())
+        return JsonString(morvex::WideToUtf8(*text));
+    return "null";
+}
+
+std::string ManagedJson(const PolicySources& sources)
+{
+    std::string json;
+    for (const ManagedSetting& setting : sources.managed)
+    {
+        json += std::string(json.empty() ? "" : ",") + "{\"value\":" + JsonString(WatchedName(setting.value)) +
+                ",\"source\":" + JsonString(SourceJsonName(setting.source.kind)) +
+                ",\"name\":" + NameJson(setting.source) + ",\"data\":" + DataJson(setting.effect) + "}";
+    }
+    return json;
+}
+
+std::string UnknownJson(const PolicySources& sources)
+{
+    std::string json;
+    for (const PolicySource& source : sources.unknown)
+    {
+        json += std::string(json.empty() ? "" : ",") + "{\"source\":" + JsonString(SourceJsonName(source.kind)) +
+                ",\"name\":" + NameJson(source) + ",\"path\":" + JsonString(morvex::WideToUtf8(source.where)) + "}";
+    }
+    return json;
+}
+
 } // namespace
 
 Baseline ReadBaseline()
@@ -121,7 +161,7 @@ Baseline ReadBaseline()
     return baseline;
 }
 
-std::string StatusLines(const AutoRunSettings& settings)
+std::string StatusLines(const AutoRunSettings& settings, const PolicySources& sources)
 {
     LanguageStrings& catalogue = LanguageStrings::Instance();
     const std::string yes = catalogue.Translate("yes");
@@ -135,6 +175,10 @@ std::string StatusLines(const AutoRunSettings& settings)
             (settings.disabledLetters.empty() ? catalogue.Translate("none")
                                               : morvex::WideToUtf8(settings.disabledLetters)) +
             "\n";
+    for (const ManagedSetting& setting : sources.managed)
+        text += ManagedLine(setting) + "\n";
+    for (const PolicySource& source : sources.unknown)
+        text += UnknownLine(source) + "\n";
     return text;
 }
 
@@ -164,7 +208,7 @@ std::string PerfData(const AutoRunSettings& settings)
            " disabled_letters=" + (lettersKnown ? std::to_string(letters) : std::string("U")) + ";;;0;26";
 }
 
-std::string StatusJson(const AutoRunSettings& settings, const Baseline& baseline)
+std::string StatusJson(const AutoRunSettings& settings, const Baseline& baseline, const PolicySources& sources)
 {
     const ProtectionState state = EvaluateProtection(settings);
     std::string json = "{";
@@ -217,8 +261,18 @@ std::string StatusJson(const AutoRunSettings& settings, const Baseline& baseline
     baselineJson += PassOrFail(IsNumber(settings.Stored(PolicyValue::MachineDriveTypes), 0xFF));
 
     json += ",\"unreadable\":[" + unreadable + "]";
-    json += ",\"baseline\":{" + baselineJson + "}}\n";
+    json += ",\"baseline\":{" + baselineJson + "}";
+    json += ",\"managedBy\":[" + ManagedJson(sources) + "]";
+    json += ",\"managedUnknown\":[" + UnknownJson(sources) + "]}\n";
     return json;
+}
+
+std::string OverriddenWarnings(const std::vector<OverriddenWrite>& overridden)
+{
+    std::string text;
+    for (const OverriddenWrite& item : overridden)
+        text += LanguageStrings::Instance().Translate("Warning:") + " " + OverriddenLine(item) + "\n";
+    return text;
 }
 
 int ExitCodeFor(ProtectionState state)

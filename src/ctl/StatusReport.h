@@ -6,6 +6,7 @@
 #include <string>
 
 #include "AutoRunSettings.h"
+#include "PolicySources.h"
 #include "Protection.h"
 
 // Two further AutoPlay values that security baselines check beside the policy, as read; only
@@ -22,15 +23,19 @@ struct Baseline
 };
 Baseline ReadBaseline();
 
-// The status line, then one line per switch and the drive letters: texts through the
+// The status line, then one line per switch and the drive letters, then one line per value
+// that a policy source manages and per source that could not be read: texts through the
 // catalogue, UTF-8, each line ending in \n.
-std::string StatusLines(const AutoRunSettings& settings);
+std::string StatusLines(const AutoRunSettings& settings, const PolicySources& sources);
 // The monitoring-plugin performance data of the policy, for the end of the status line:
 // "enabled_drive_types=N;;;0;6 autorun_inf=0|1 disabled_letters=N;;;0;26", with U for a
 // figure that depends on a value that could not be read.
 std::string PerfData(const AutoRunSettings& settings);
-// One line: {"runAutorunInf":...,"registry":{...},"unreadable":[...],"baseline":{...}}\n
-std::string StatusJson(const AutoRunSettings& settings, const Baseline& baseline);
+// One line: {"runAutorunInf":...,"registry":{...},"unreadable":[...],"baseline":{...},
+// "managedBy":[...],"managedUnknown":[...]}\n
+std::string StatusJson(const AutoRunSettings& settings, const Baseline& baseline, const PolicySources& sources);
+// One line per write that a policy source will undo, for standard error; empty when none.
+std::string OverriddenWarnings(const std::vector<OverriddenWrite>& overridden);
 
 // The monitoring-plugin convention: 0 safe, 1 not completely safe, 2 not controlled,
 // 3 unknown (the policy could not be read).

@@ -456,9 +456,12 @@ void AutoRunSettings::SaveUnlessRefused()
     Write(PlanSave(), true);
 }
 
-void DisableEverythingAndSave()
+std::vector<PlannedWrite> DisableEverythingAndSave()
 {
-    EverythingOff().Save();
+    AutoRunSettings everythingOff = EverythingOff();
+    const std::vector<PlannedWrite> writes = everythingOff.PlanSave();
+    everythingOff.Save();
+    return writes;
 }
 
 AutoRunSettings EverythingOff()

@@ -185,8 +185,8 @@ void SetSwitch(AutoRunSettings& settings, int index, bool enabled);
 // Switches every kind of AutoRun off and saves at once: the one way for the window's button
 // and the command line. A read that fails first is no reason not to save; the stored drive
 // letters are kept, and a value that could not be read is replaced only where it carries a
-// switch. Throws std::exception when the save fails.
-void DisableEverythingAndSave();
+// switch. Throws std::exception when the save fails; gives what it wrote.
+std::vector<PlannedWrite> DisableEverythingAndSave();
 // The policy as DisableEverythingAndSave saves it: read, then every switch chosen off. For a
 // caller that wants to see the writes (PlanSave) before it saves.
 AutoRunSettings EverythingOff();

@@ -1,5 +1,7 @@
 #include "ByDriveLetterTab.h"
 
+#include "PolicySources.h"
+#include "TextConvert.h"
 #include "Translate.h"
 #include "resource.h"
 
@@ -14,6 +16,7 @@ void ByDriveLetterTab::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDC_DRIVE_LETTERS, m_letters);
+    DDX_Control(pDX, IDC_MARK_DRIVE_LETTERS, m_mark);
 }
 
 void ByDriveLetterTab::SettingsToControls(const AutoRunSettings& settings)
@@ -38,11 +41,16 @@ void ByDriveLetterTab::TranslateTexts()
 }
 
 // Named by its label, as the system would, and saying so when the stored letters could not
-// all be read: the field alone cannot show that.
+// all be read, and who else sets them: the field alone cannot show that.
 void ByDriveLetterTab::NameField()
 {
     std::wstring name = WithoutAccessKeys(T("Additionally auto-run is disabled on the following drive letters:"));
     if (m_unreadable)
         name += L" " + T("Saved setting: could not be read");
+    const PageHost* host = Host();
+    const std::string byWhom = host != nullptr ? ManagedByText(host->Sources(), ValuesOfLetters()) : std::string();
+    if (!byWhom.empty())
+        name += L" (" + morvex::Utf8ToWide(byWhom) + L")";
+    ShowManagedMark(m_mark, m_markPicture, byWhom);
     SetAccessibleName(m_letters, name);
 }

@@ -21,6 +21,8 @@ private:
     void NameField();
 
     CEdit m_letters;
+    CStatic m_mark;
+    CBitmap m_markPicture;
     // A letter value could not be read: the field shows only what could.
     bool m_unreadable = false;
 };

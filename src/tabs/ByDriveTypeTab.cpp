@@ -1,5 +1,7 @@
 #include "ByDriveTypeTab.h"
 
+#include "PolicySources.h"
+#include "TextConvert.h"
 #include "Translate.h"
 #include "resource.h"
 
@@ -78,6 +80,8 @@ void ByDriveTypeTab::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_SELECT_ALL, m_selectAll);
     for (int i = 0; i < kSwitchCount; ++i)
         DDX_Control(pDX, BallOf(i), m_balls[i]);
+    for (int i = 0; i < kSwitchCount; ++i)
+        DDX_Control(pDX, IDC_MARK_RUN_AUTORUN_INF + kSwitches[i].controlOffset, m_marks[i]);
 }
 
 BOOL ByDriveTypeTab::OnInitDialog()
@@ -112,6 +116,7 @@ void ByDriveTypeTab::SettingsToControls(const AutoRunSettings& settings)
     // Checked only when every drive type's box is: never over a line that is not known.
     m_selectAll.SetCheck(allEnabled ? BST_CHECKED : BST_UNCHECKED);
     NameBalls();
+    MarkManaged();
 }
 
 // An undecided box left alone is no choice of the user's: the field keeps what was read,
@@ -138,6 +143,7 @@ void ByDriveTypeTab::TranslateTexts()
     SetDlgItemText(IDC_DRIVE_TYPE_GROUP, T("Autorun status on a drive type basis"));
     SetDlgItemText(IDC_SELECT_ALL, T("Select all"));
     NameBalls();
+    MarkManaged();
     Invalidate(TRUE);
 }
 
@@ -165,4 +171,18 @@ void ByDriveTypeTab::NameBalls()
 {
     for (int i = 0; i < kSwitchCount; ++i)
         SetAccessibleName(m_balls[i], T(kBallNames[static_cast<int>(m_stored[i])]));
+}
+
+// The mark is no tab stop, so the box says it too: a screen reader on the box hears by whom.
+void ByDriveTypeTab::MarkManaged()
+{
+    const PageHost* host = Host();
+    for (int i = 0; i < kSwitchCount; ++i)
+    {
+        const std::string byWhom = host != nullptr ? ManagedByText(host->Sources(), ValuesOfSwitch(i)) : std::string();
+        ShowManagedMark(m_marks[i], m_markPicture, byWhom);
+        SetAccessibleName(m_switches[i], byWhom.empty() ? std::wstring()
+                                                        : WithoutAccessKeys(T(kSwitches[i].labelKey)) + L" (" +
+                                                              morvex::Utf8ToWide(byWhom) + L")");
+    }
 }

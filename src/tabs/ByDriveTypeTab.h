@@ -45,6 +45,8 @@ private:
 
     void ToggleSwitch(int index);
     void NameBalls();
+    // Marks the lines a policy source sets, and names their boxes by whom.
+    void MarkManaged();
 
     CButton m_switches[kSwitchCount];
     CButton m_selectAll;
@@ -54,4 +56,6 @@ private:
     CBitmap m_greenBall;
     CBitmap m_greyBall;
     Stored m_stored[kSwitchCount] = {};
+    CStatic m_marks[kSwitchCount];
+    CBitmap m_markPicture;
 };

@@ -19,13 +19,16 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     void OnLanguageChange();
     void OnDisableEverythingAndSave();
+    void OnManagedDetails();
 
     DECLARE_MESSAGE_MAP()
 
 private:
     CComboBox m_languageCombo;
     CStatic m_statusPicture;
+    CStatic m_managedPicture;
     // Loaded once and kept while the page exists, so that the picture shown stays valid.
     CBitmap m_warningBitmap;
     CBitmap m_tickBitmap;
+    CBitmap m_infoBitmap;
 };

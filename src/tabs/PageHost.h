@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <exception>
+#include <vector>
 
 #include "AutoRunSettings.h"
+#include "PolicySources.h"
 
 // What the pages need of the window that holds them. The main dialog provides it; pages find
 // it as the application's main window, so that they need no pointer at construction and
@@ -23,6 +25,10 @@ public:
     virtual void UpdateTexts() = 0;
     // The window's error box for a failed load or save, owned by the given window.
     virtual void ShowErrorBox(HWND owner, const std::exception& error) = 0;
+    // Who else sets the policy, as read with it.
+    virtual const PolicySources& Sources() const = 0;
+    // After a save: names each written value that a policy source will write back, if any.
+    virtual void ReportOverridden(HWND owner, const std::vector<PlannedWrite>& writes) = 0;
 
 protected:
     ~PageHost() = default;

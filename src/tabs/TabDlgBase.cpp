@@ -1,5 +1,9 @@
 #include "TabDlgBase.h"
 
+#include "TextConvert.h"
+#include "Translate.h"
+#include "resource.h"
+
 BEGIN_MESSAGE_MAP(TabDlgBase, CDialog)
     ON_WM_CTLCOLOR()
 END_MESSAGE_MAP()
@@ -40,4 +44,16 @@ HBRUSH TabDlgBase::OnCtlColor(HDC dc, HWND, UINT)
 {
     const HBRUSH brush = ControlColours(dc);
     return brush != nullptr ? brush : reinterpret_cast<HBRUSH>(Default());
+}
+
+void TabDlgBase::ShowManagedMark(CStatic& mark, CBitmap& picture, const std::string& byWhom)
+{
+    if (!byWhom.empty() && picture.GetSafeHandle() == nullptr)
+    {
+        picture.LoadBitmap(IDB_RESOURCES);
+        mark.SetBitmap(picture);
+    }
+    // Named also while hidden: the template's picture would be named by its resource number.
+    SetAccessibleName(mark, byWhom.empty() ? T("Information") : morvex::Utf8ToWide(byWhom));
+    ::ShowWindow(mark, byWhom.empty() ? SW_HIDE : SW_SHOW);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "Afx.h"
 #include "AutoRunSettings.h"
 #include "PageHost.h"
@@ -30,6 +32,10 @@ public:
 protected:
     // The window that holds the pages and owns the policy they show; null before it exists.
     static PageHost* Host();
+    // The "i" beside a line that a policy source sets, named by whom (byWhom, translated, as
+    // ManagedByText gives it); hidden where byWhom is empty. picture is the page's own copy
+    // of the bitmap, loaded when first shown.
+    static void ShowManagedMark(CStatic& mark, CBitmap& picture, const std::string& byWhom);
     // The colour handler of every page: each page's message map chains to this class's.
     HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
 

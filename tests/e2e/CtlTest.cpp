@@ -4,13 +4,17 @@
 // disable-all of the command line, from the same start states.
 #include "MorvexFixture.h"
 
+#include "Accessibility.h"
 #include "MorvexVersion.h"
+#include "PlantedSources.h"
 #include "PreferenceXml.h"
 #include "RegistryPol.h"
 #include "RegistryTestSupport.h"
 #include "resource.h"
 
+#include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 
@@ -360,7 +364,7 @@ std::vector<CtlCase> CtlCases()
         "\"registry\":{\"HKLM\":{\"IniFileMapping\":null,\"NoDriveTypeAutoRun\":145,\"CdromAutoRun\":null,"
         "\"NoDriveAutoRun\":20},\"HKCU\":{\"NoDriveTypeAutoRun\":null,\"NoDriveAutoRun\":null}},\"unreadable\":[],"
         "\"baseline\":{\"NoAutoplayfornonVolume\":null,\"NoAutorun\":null,\"CC-000180\":\"fail\","
-        "\"CC-000185\":\"fail\",\"CC-000190\":\"fail\"}}\n";
+        "\"CC-000185\":\"fail\",\"CC-000190\":\"fail\"},\"managedBy\":[],\"managedUnknown\":[]}\n";
     const std::string bothHivesJson =
         "{\"runAutorunInf\":false,\"unknownDrives\":true,\"removableDrives\":false,\"fixedDrives\":false,"
         "\"networkDrives\":true,\"cdromDrives\":true,\"ramDisks\":true,\"disabledLetters\":\"A,Z\","
@@ -368,7 +372,7 @@ std::vector<CtlCase> CtlCases()
         "disabled.\",\"registry\":{\"HKLM\":{\"IniFileMapping\":\"@sys:DoesNotExist\",\"NoDriveTypeAutoRun\":4,"
         "\"CdromAutoRun\":1,\"NoDriveAutoRun\":1},\"HKCU\":{\"NoDriveTypeAutoRun\":8,\"NoDriveAutoRun\":33554432}},"
         "\"unreadable\":[],\"baseline\":{\"NoAutoplayfornonVolume\":1,\"NoAutorun\":1,\"CC-000180\":\"pass\","
-        "\"CC-000185\":\"pass\",\"CC-000190\":\"fail\"}}\n";
+        "\"CC-000185\":\"pass\",\"CC-000190\":\"fail\"},\"managedBy\":[],\"managedUnknown\":[]}\n";
     // Everything off, one baseline value of the wrong type: listed, failed, but no reason
     // for any other exit code than the policy's own.
     const std::string allOffJson =
@@ -378,7 +382,7 @@ std::vector<CtlCase> CtlCases()
         "\"registry\":{\"HKLM\":{\"IniFileMapping\":\"@SYS:DoesNotExist\",\"NoDriveTypeAutoRun\":255,"
         "\"CdromAutoRun\":0,\"NoDriveAutoRun\":null},\"HKCU\":{\"NoDriveTypeAutoRun\":null,\"NoDriveAutoRun\":null}},"
         "\"unreadable\":[\"HKLM\\\\NoAutoplayfornonVolume\"],\"baseline\":{\"NoAutoplayfornonVolume\":null,"
-        "\"NoAutorun\":null,\"CC-000180\":\"fail\",\"CC-000185\":\"fail\",\"CC-000190\":\"pass\"}}\n";
+        "\"NoAutorun\":null,\"CC-000180\":\"fail\",\"CC-000185\":\"fail\",\"CC-000190\":\"pass\"},\"managedBy\":[],\"managedUnknown\":[]}\n";
     // A mapping that needs escaping in JSON, and an unreadable value.
     const std::string unreadableJson =
         "{\"runAutorunInf\":true,\"unknownDrives\":false,\"removableDrives\":true,\"fixedDrives\":true,"
@@ -387,7 +391,7 @@ std::vector<CtlCase> CtlCases()
         "\"registry\":{\"HKLM\":{\"IniFileMapping\":\"say \\\"hi\\\"\\\\\\t\xC3\xA9\",\"NoDriveTypeAutoRun\":145,"
         "\"CdromAutoRun\":null,\"NoDriveAutoRun\":20},\"HKCU\":{\"NoDriveTypeAutoRun\":null,\"NoDriveAutoRun\":null}},"
         "\"unreadable\":[\"HKCU\\\\NoDriveAutoRun\"],\"baseline\":{\"NoAutoplayfornonVolume\":null,"
-        "\"NoAutorun\":null,\"CC-000180\":\"fail\",\"CC-000185\":\"fail\",\"CC-000190\":\"fail\"}}\n";
+        "\"NoAutorun\":null,\"CC-000180\":\"fail\",\"CC-000185\":\"fail\",\"CC-000190\":\"fail\"},\"managedBy\":[],\"managedUnknown\":[]}\n";
 
     const std::string lettersError = QueryFailed("HKEY_CURRENT_USER", kExplorerKeyUtf8, "NoDriveAutoRun");
     const std::string cannotCreate =
@@ -974,6 +978,250 @@ INSTANTIATE_TEST_SUITE_P(
         DisableCase{"UnreadableDriveTypes", Plus(kTypical, kUnreadableUserTypes), "NoDriveTypeAutoRun", false, "C,E"},
         DisableCase{"UnreadableLetters", Plus(kTypical, kUnreadableUserLetters), "NoDriveAutoRun", true, "C,E"}),
     [](const ::testing::TestParamInfo<DisableCase>& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace e2e
+
+// ---------------------------------------------------------------- who else sets the policy
+// Sources planted where Windows records them; each row checks the overview's line and its
+// details, the message after "Disable Everything and Save", and MorvexCtl's lines, JSON and
+// warnings, from the same start state.
+namespace e2e {
+namespace {
+
+using testreg::PlantedSources;
+
+// A Registry.pol built byte by byte, apart from the program's own writer.
+std::vector<BYTE> PolFile(const std::vector<std::vector<BYTE>>& records)
+{
+    std::vector<BYTE> bytes = {'P', 'R', 'e', 'g', 1, 0, 0, 0};
+    for (const auto& record : records)
+        bytes.insert(bytes.end(), record.begin(), record.end());
+    return bytes;
+}
+
+void PutUnit(std::vector<BYTE>& bytes, wchar_t unit)
+{
+    bytes.push_back(static_cast<BYTE>(unit & 0xFF));
+    bytes.push_back(static_cast<BYTE>(unit >> 8));
+}
+
+void PutNumber(std::vector<BYTE>& bytes, DWORD number)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes.push_back(static_cast<BYTE>(number >> (8 * i)));
+}
+
+std::vector<BYTE> PolRecord(const std::wstring& key, const std::wstring& name, DWORD type, const std::vector<BYTE>& data)
+{
+    std::vector<BYTE> bytes;
+    PutUnit(bytes, L'[');
+    for (wchar_t c : key + L'\0' + L';' + name + L'\0' + L';')
+        PutUnit(bytes, c);
+    PutNumber(bytes, type);
+    PutUnit(bytes, L';');
+    PutNumber(bytes, static_cast<DWORD>(data.size()));
+    PutUnit(bytes, L';');
+    bytes.insert(bytes.end(), data.begin(), data.end());
+    PutUnit(bytes, L']');
+    return bytes;
+}
+
+std::vector<BYTE> PolDword(const std::wstring& key, const std::wstring& name, DWORD number)
+{
+    std::vector<BYTE> data;
+    PutNumber(data, number);
+    return PolRecord(key, name, REG_DWORD, data);
+}
+
+std::vector<BYTE> PolDelete(const std::wstring& key, const std::wstring& name)
+{
+    return PolRecord(key, L"**del." + name, REG_SZ, {' ', 0, 0, 0});
+}
+
+const wchar_t kGpoId[] = L"{31B2F340-016D-11D2-945F-00C04FB984F9}";
+
+std::wstring LocalMachinePol()
+{
+    return PlantedSources::SystemFolder() + L"\\GroupPolicy\\Machine\\Registry.pol";
+}
+
+std::string JsonPath(const std::wstring& path)
+{
+    std::string json;
+    for (char c : Utf8(path))
+        json += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return json;
+}
+
+struct ManagedCase
+{
+    const char* name;
+    std::function<void(PlantedSources&)> plant;
+    std::string line;     // the overview's line; empty: none shown
+    std::string details;  // the details box's text
+    std::string overridden; // the lines of the message after Disable Everything and Save
+    std::string managedBy;  // the JSON arrays' contents
+    std::string managedUnknown;
+    std::string markedBy = "";       // the name of the marks on the lines a source sets
+    std::vector<int> markedLines = {}; // drive-type page lines by switch index; 7: the letters
+};
+
+std::ostream& operator<<(std::ostream& out, const ManagedCase& c)
+{
+    return out << c.name;
+}
+
+const char kManages[] =
+    "Group Policy manages some of these settings; changes made here are undone at the next policy refresh.";
+const char kCannotTell[] = "Morvex could not tell whether Group Policy manages these settings.";
+
+std::vector<ManagedCase> ManagedCases()
+{
+    const std::wstring share = PlantedSources::ProgramData() + L"\\morvex-test-share\\Policies\\" + kGpoId;
+    const std::string truncated = "Local Group Policy: could not be read (" + Utf8(LocalMachinePol()) + ")";
+    return {
+        {"LocalMachinePolicy",
+         [](PlantedSources& p) { p.File(LocalMachinePol(), PolFile({PolDword(kExplorerPolicyKey, L"NoDriveTypeAutoRun", 0x91)})); },
+         kManages, "HKLM\\NoDriveTypeAutoRun: 145 (0x91), set by local Group Policy",
+         "HKLM\\NoDriveTypeAutoRun was saved as 255 (0xFF); local Group Policy sets 145 (0x91).",
+         "{\"value\":\"HKLM\\\\NoDriveTypeAutoRun\",\"source\":\"localGroupPolicy\",\"name\":null,\"data\":145}", "",
+         "Managed by local Group Policy", {1, 2, 3, 4, 5, 6}},
+        {"DomainObjectDeletes",
+         [share](PlantedSources& p) {
+             p.File(share + L"\\Machine\\Registry.pol", PolFile({PolDelete(kExplorerPolicyKey, L"NoDriveAutoRun")}));
+             p.HistoryEntry(HKEY_LOCAL_MACHINE, testreg::kTemplatesHistory, L"0", L"Workstations", kGpoId,
+                            share + L"\\Machine");
+         },
+         kManages, "HKLM\\NoDriveAutoRun: deleted by Group Policy object \"Workstations\"",
+         "HKLM\\NoDriveAutoRun was saved as 20 (0x14); Group Policy object \"Workstations\" deletes it.",
+         "{\"value\":\"HKLM\\\\NoDriveAutoRun\",\"source\":\"groupPolicy\",\"name\":\"Workstations\",\"data\":\"delete\"}",
+         "", "Managed by Group Policy object \"Workstations\"", {7}},
+        // Sets what Disable Everything and Save writes too: nothing to undo.
+        {"PreferenceReplacesTheMapping",
+         [](PlantedSources& p) {
+             p.HistoryEntry(HKEY_LOCAL_MACHINE, testreg::kPreferencesHistory, L"0", L"Kiosk", kGpoId, L"");
+             p.File(PlantedSources::ProgramData() + L"\\Microsoft\\Group Policy\\History\\" + kGpoId +
+                        L"\\Machine\\Preferences\\Registry\\Registry.xml",
+                    std::string("<?xml version=\"1.0\" encoding=\"utf-8\"?><RegistrySettings clsid=\"{A3CCFC41-DFDB-"
+                                "43a5-8D26-0FE8B954DA51}\"><Registry clsid=\"{9CD4B2F4-923D-47f5-A062-E897DD1DAD50}\" "
+                                "name=\"(Default)\"><Properties action=\"R\" hive=\"HKEY_LOCAL_MACHINE\" key=\"SOFTWARE\\"
+                                "Microsoft\\Windows NT\\CurrentVersion\\IniFileMapping\\Autorun.inf\" name=\"\" "
+                                "default=\"1\" type=\"REG_SZ\" value=\"@SYS:DoesNotExist\"/></Registry>"
+                                "</RegistrySettings>"));
+         },
+         kManages, "HKLM\\IniFileMapping: \"@SYS:DoesNotExist\", set by a Group Policy preference of \"Kiosk\"", "",
+         "{\"value\":\"HKLM\\\\IniFileMapping\",\"source\":\"preference\",\"name\":\"Kiosk\",\"data\":"
+         "\"@SYS:DoesNotExist\"}",
+         "", "Managed by a Group Policy preference of \"Kiosk\"", {0}},
+        {"MdmAutoplay",
+         [](PlantedSources& p) {
+             p.Mdm(L"TurnOffAutoPlay", L"<enabled/><data id=\"Autorun_Box\" value=\"181\"/>");
+             p.Mdm(L"SetDefaultAutoRunBehavior", L"<enabled/><data id=\"NoAutorun_Dropdown\" value=\"1\"/>");
+         },
+         kManages, "HKLM\\NoDriveTypeAutoRun: 181 (0xB5), set by MDM (Intune)\nHKLM\\NoAutorun: 1 (0x1), set by MDM (Intune)",
+         "HKLM\\NoDriveTypeAutoRun was saved as 255 (0xFF); MDM (Intune) sets 181 (0xB5).",
+         "{\"value\":\"HKLM\\\\NoDriveTypeAutoRun\",\"source\":\"mdm\",\"name\":null,\"data\":181},"
+         "{\"value\":\"HKLM\\\\NoAutorun\",\"source\":\"mdm\",\"name\":null,\"data\":1}",
+         "", "Managed by MDM (Intune)", {1, 2, 3, 4, 5, 6}},
+        {"TruncatedPolicyFile",
+         [](PlantedSources& p) {
+             std::vector<BYTE> bytes = PolFile({PolDword(kExplorerPolicyKey, L"NoDriveTypeAutoRun", 0xFF)});
+             bytes.resize(bytes.size() - 5);
+             p.File(LocalMachinePol(), bytes);
+         },
+         kCannotTell, truncated, "", "",
+         "{\"source\":\"localGroupPolicy\",\"name\":null,\"path\":\"" + JsonPath(LocalMachinePol()) + "\"}"},
+        {"Nothing", [](PlantedSources&) {}, "", "", "", "", ""},
+    };
+}
+
+class ManagedTest : public CtlFixture, public ::testing::WithParamInterface<ManagedCase>
+{
+};
+
+TEST_P(ManagedTest, WindowAndMorvexCtlSayWhoSetsThePolicy)
+{
+    const ManagedCase& c = GetParam();
+    PlantedSources planted;
+    c.plant(planted);
+    Apply(kTypical);
+
+    // The overview's line, and its details by the button.
+    ASSERT_TRUE(Launch());
+    const HWND line = PageItem(kOverviewPage, IDC_MANAGED_TEXT);
+    const HWND details = PageItem(kOverviewPage, IDC_MANAGED_DETAILS);
+    EXPECT_EQ(!c.line.empty(), IsWindowVisible(line) != FALSE);
+    EXPECT_EQ(!c.line.empty(), IsWindowVisible(details) != FALSE);
+    EXPECT_EQ(!c.line.empty(), IsWindowVisible(PageItem(kOverviewPage, IDC_MANAGED_PICTURE)) != FALSE);
+    if (!c.line.empty()) {
+        EXPECT_EQ(c.line, Utf8(TextOf(line)));
+        Click(details);
+        const MessageBoxInfo box = WaitForMessageBox();
+        EXPECT_EQ("Managed settings", Utf8(box.caption));
+        EXPECT_EQ(c.details, Utf8(box.text));
+        if (box.window)
+            AnswerMessageBox(box.window);
+    }
+
+    // The marks beside the lines a source sets, named by whom, and the lines' own names.
+    const char* const labels[7] = {"Automatically run autorun.inf files", "Enabled for unknown drives",
+                                   "Enabled for removable drives", "Enabled for fixed drives",
+                                   "Enabled for network drives", "Enabled for CD/DVD-ROM/Blu-ray drives",
+                                   "Enabled for RAM disks"};
+    for (int i = 0; i <= 7; ++i) {
+        const bool marked = std::find(c.markedLines.begin(), c.markedLines.end(), i) != c.markedLines.end();
+        const HWND mark = i < 7 ? PageItem(kDriveTypePage, IDC_MARK_RUN_AUTORUN_INF + i)
+                                : PageItem(kDriveLetterPage, IDC_MARK_DRIVE_LETTERS);
+        EXPECT_EQ(marked, (GetWindowLongW(mark, GWL_STYLE) & WS_VISIBLE) != 0) << "line " << i;
+        if (!marked)
+            continue;
+        EXPECT_EQ(c.markedBy, Utf8(AccessibleOf(mark).name)) << "line " << i;
+        const std::string name = i < 7 ? Utf8(AccessibleOf(PageItem(kDriveTypePage, IDC_RUN_AUTORUN_INF + i)).name)
+                                       : Utf8(AccessibleOf(PageItem(kDriveLetterPage, IDC_DRIVE_LETTERS)).name);
+        const std::string label = i < 7 ? labels[i] : "Additionally auto-run is disabled on the following drive letters:";
+        EXPECT_EQ(label + " (" + c.markedBy + ")", name) << "line " << i;
+    }
+
+    // What the save wrote that a source will undo.
+    Click(PageItem(kOverviewPage, IDC_DISABLE_EVERYTHING));
+    if (!c.overridden.empty()) {
+        const MessageBoxInfo box = WaitForMessageBox();
+        EXPECT_EQ("Saved, but a policy sets these values otherwise and will undo them at its next refresh:\n" +
+                      c.overridden,
+                  Utf8(box.text));
+        if (box.window)
+            AnswerMessageBox(box.window);
+    }
+    ExpectScreen(ExpectedScreen({F, F, F, F, F, F, F}, "C,E"));
+    ExpectNoMessageBox();
+    CancelAndExpectExit();
+
+    // MorvexCtl from the same start state: a line per finding after the switches, the JSON
+    // arrays, and a warning per value disable-all wrote that a source will undo.
+    ClearPolicy();
+    Apply(kTypical);
+    const CtlRun status = RunCtl(L"status");
+    EXPECT_EQ(2u, status.exitCode);
+    const std::string letters = "drive letters: C,E\n";
+    const std::string out = WithoutCr(status.out);
+    const size_t end = out.find(letters);
+    ASSERT_NE(std::string::npos, end) << out;
+    EXPECT_EQ(c.details.empty() ? "" : c.details + "\n", out.substr(end + letters.size()));
+
+    const CtlRun json = RunCtl(L"status --json");
+    const std::string arrays =
+        ",\"managedBy\":[" + c.managedBy + "],\"managedUnknown\":[" + c.managedUnknown + "]}\n";
+    const std::string jsonOut = WithoutCr(json.out);
+    EXPECT_EQ(arrays, jsonOut.substr(jsonOut.size() - std::min(jsonOut.size(), arrays.size())));
+
+    const CtlRun disable = RunCtl(L"disable-all");
+    EXPECT_EQ(0u, disable.exitCode);
+    EXPECT_EQ(c.overridden.empty() ? "" : "Warning: " + c.overridden + "\n", WithoutCr(disable.err));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ctl, ManagedTest, ::testing::ValuesIn(ManagedCases()),
+                         [](const ::testing::TestParamInfo<ManagedCase>& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace e2e

@@ -189,6 +189,9 @@ constexpr DWORD kCheck = kChild | WS_TABSTOP | BS_AUTOCHECKBOX;
 constexpr DWORD kSwitch = kChild | WS_TABSTOP | BS_3STATE;
 // Pictures keep their control's size, whatever the size of their bitmap.
 constexpr DWORD kBall = kChild | SS_BITMAP | SS_CENTERIMAGE;
+// Shown only where a policy source sets the value.
+constexpr DWORD kHidden = WS_CHILD;
+constexpr DWORD kMark = kHidden | SS_BITMAP | SS_CENTERIMAGE;
 constexpr DWORD kLink = kChild | SS_BITMAP | SS_CENTERIMAGE | SS_NOTIFY;
 // Pages take part in the main window's keyboard handling.
 constexpr DWORD kPage = WS_CHILD | DS_SETFONT | DS_FIXEDSYS | DS_CONTROL;
@@ -233,14 +236,19 @@ std::vector<TemplateCase> TemplateCases()
          {kPage, 0, 333, 190, L"", 8, L"MS Shell Dlg",
           {
               {L"Button", L"Disable Everything && Save", IDC_DISABLE_EVERYTHING, kChild | WS_TABSTOP | BS_PUSHBUTTON, 0,
-               109, 91, 115, 16},
-              {L"ComboBox", L"", IDC_LANGUAGE, kChild | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, 134, 125, 55, 36},
-              {L"Static", L"Select language:", IDC_LANGUAGE_LABEL, kText, 0, 25, 127, 104, 8},
+               109, 119, 115, 16},
+              {L"ComboBox", L"", IDC_LANGUAGE, kChild | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, 134, 140, 55, 36},
+              {L"Static", L"Select language:", IDC_LANGUAGE_LABEL, kText, 0, 25, 142, 104, 8},
               {L"Static", kExplanation, IDC_EXPLANATION, kText, 0, 29, 19, 275, 43},
               {L"Static", Ordinal(IDB_WARNING), IDC_STATUS_PICTURE, kBall, 0, 29, 66, 20, 18},
               // Two lines tall: the French status text does not fit on one.
               {L"Static", L"Your PC is currently not safe. AutoRun is not controlled.", IDC_STATUS_TEXT, kText, 0, 61,
                71, 250, 17},
+              // Hidden until a policy source sets a value: the "i", three lines of text, Details.
+              {L"Static", Ordinal(IDB_RESOURCES), IDC_MANAGED_PICTURE, kHidden | SS_BITMAP | SS_CENTERIMAGE, 0, 29, 91,
+               13, 12},
+              {L"Static", L"", IDC_MANAGED_TEXT, kHidden | WS_GROUP | SS_LEFT | SS_NOPREFIX, 0, 61, 90, 184, 26},
+              {L"Button", L"Details...", IDC_MANAGED_DETAILS, kHidden | WS_TABSTOP | BS_PUSHBUTTON, 0, 248, 91, 63, 14},
           }}},
         {IDD_BY_DRIVE_TYPE_TAB,
          {kPage, 0, 333, 190, L"", 8, L"MS Shell Dlg",
@@ -262,6 +270,14 @@ std::vector<TemplateCase> TemplateCases()
               {L"Button", L"Automatically run autorun.inf files", IDC_RUN_AUTORUN_INF, kSwitch, 0, 88, 13, 184, 10},
               {L"Button", L"Enabled for unknown drives", IDC_UNKNOWN_DRIVES, kSwitch, 0, 88, 115, 184, 10},
               {L"Static", Ordinal(IDB_GREEN_BALL), IDC_BALL_UNKNOWN_DRIVES, kBall, 0, 71, 115, 11, 10},
+              // The marks of managed lines, hidden until a policy source sets the line's value.
+              {L"Static", Ordinal(IDB_RESOURCES), IDC_MARK_RUN_AUTORUN_INF, kMark, 0, 53, 13, 11, 10},
+              {L"Static", Ordinal(IDB_RESOURCES), IDC_MARK_REMOVABLE_DRIVES, kMark, 0, 53, 45, 11, 10},
+              {L"Static", Ordinal(IDB_RESOURCES), IDC_MARK_CDROM_DRIVES, kMark, 0, 53, 59, 11, 10},
+              {L"Static", Ordinal(IDB_RESOURCES), IDC_MARK_FIXED_DRIVES, kMark, 0, 53, 73, 11, 10},
+              {L"Static", Ordinal(IDB_RESOURCES), IDC_MARK_NETWORK_DRIVES, kMark, 0, 53, 87, 11, 10},
+              {L"Static", Ordinal(IDB_RESOURCES), IDC_MARK_RAM_DISKS, kMark, 0, 53, 101, 11, 10},
+              {L"Static", Ordinal(IDB_RESOURCES), IDC_MARK_UNKNOWN_DRIVES, kMark, 0, 53, 115, 11, 10},
           }}},
         {IDD_BY_DRIVE_LETTER_TAB,
          {kPage, 0, 333, 190, L"", 8, L"MS Shell Dlg",
@@ -271,7 +287,8 @@ std::vector<TemplateCase> TemplateCases()
               {L"Static", L"Additionally auto-run is disabled on the following drive letters:", IDC_DRIVE_LETTER_LABEL,
                kText, 0, 25, 57, 213, 19},
               {L"Edit", L"", IDC_DRIVE_LETTERS, kChild | ES_LEFT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP, 0, 25, 81,
-               281, 14},
+               265, 14},
+              {L"Static", Ordinal(IDB_RESOURCES), IDC_MARK_DRIVE_LETTERS, kMark, 0, 295, 83, 11, 10},
           }}},
     };
 }
