@@ -48,9 +48,12 @@ HBRUSH TabDlgBase::OnCtlColor(HDC dc, HWND, UINT)
 
 void TabDlgBase::ShowManagedMark(CStatic& mark, CBitmap& picture, const std::string& byWhom)
 {
-    if (!byWhom.empty() && picture.GetSafeHandle() == nullptr)
+    // Every mark shows the page's one picture, fitted to its size; until then it would show
+    // the template's bitmap at its own size.
+    if (!byWhom.empty())
     {
-        picture.LoadBitmap(IDB_RESOURCES);
+        if (picture.GetSafeHandle() == nullptr)
+            picture.LoadBitmap(IDB_RESOURCES);
         mark.SetBitmap(picture);
     }
     // Named also while hidden: the template's picture would be named by its resource number.

@@ -1182,6 +1182,23 @@ TEST_P(ManagedTest, WindowAndMorvexCtlSayWhoSetsThePolicy)
         const std::string label = i < 7 ? labels[i] : "Additionally auto-run is disabled on the following drive letters:";
         EXPECT_EQ(label + " (" + c.markedBy + ")", name) << "line " << i;
     }
+    // Every mark of the page shows one picture fitted to its place, none the template's bitmap
+    // at the bitmap's own size.
+    ASSERT_TRUE(ShowPage(kDriveTypePage));
+    const auto painted = [](const Pixels& pixels) {
+        return std::any_of(pixels.data.begin(), pixels.data.end(),
+                           [](COLORREF p) { return GetRValue(p) < 230 || GetGValue(p) < 230 || GetBValue(p) < 230; });
+    };
+    Pixels firstMark;
+    for (int i : c.markedLines) {
+        if (i >= 7)
+            continue;
+        const HWND mark = PageItem(kDriveTypePage, IDC_MARK_RUN_AUTORUN_INF + i);
+        if (firstMark.empty())
+            ASSERT_TRUE(WaitUntil([&] { return painted(firstMark = Capture(mark)); })) << "line " << i;
+        else
+            EXPECT_TRUE(WaitUntil([&] { return Capture(mark).data == firstMark.data; })) << "line " << i;
+    }
 
     // What the save wrote that a source will undo.
     Click(PageItem(kOverviewPage, IDC_DISABLE_EVERYTHING));

@@ -27,6 +27,8 @@ public:
     bool LoadSettings() override { return true; }
     void UpdateTexts() override {}
     void ShowErrorBox(HWND, const std::exception&) override {}
+    const PolicySources& Sources() const override { return sources; }
+    void ReportOverridden(HWND, const std::vector<PlannedWrite>&) override {}
 
     BOOL OnInitDialog() override
     {
@@ -38,6 +40,7 @@ public:
 
     AutoRunTabCtrl tabs;
     AutoRunSettings settings;
+    PolicySources sources;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_TABS, tabs); }
