@@ -410,7 +410,8 @@ std::vector<CtlCase> CtlCases()
                "\"registry\":{\"HKLM\":{\"IniFileMapping\":\"@SYS:DoesNotExist\",\"NoDriveTypeAutoRun\":255,"
                "\"CdromAutoRun\":0,\"NoDriveAutoRun\":" + mask + "},\"HKCU\":{\"NoDriveTypeAutoRun\":255,"
                "\"NoDriveAutoRun\":" + mask + "}},\"unreadable\":[],\"baseline\":{\"NoAutoplayfornonVolume\":1,"
-               "\"NoAutorun\":1,\"CC-000180\":\"pass\",\"CC-000185\":\"pass\",\"CC-000190\":\"pass\"}}\n";
+               "\"NoAutorun\":1,\"CC-000180\":\"pass\",\"CC-000185\":\"pass\",\"CC-000190\":\"pass\"},"
+               "\"managedBy\":[],\"managedUnknown\":[]}\n";
     };
     const std::vector<std::optional<RegValue>> baselineWritten = {Dword(1), Dword(1)};
     const char kUnreadableStatus[] = "The AutoRun state could not be read completely.";
