@@ -9,13 +9,9 @@
 #include <cstdlib>
 #include <vector>
 
-namespace {
+#include "Require.h"
 
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 void AddLittleEndian(std::vector<unsigned char>& bytes, std::uint32_t value, int count)
 {

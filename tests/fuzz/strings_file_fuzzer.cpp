@@ -12,13 +12,9 @@
 #include <string>
 #include <string_view>
 
-namespace {
+#include "Require.h"
 
-void Require(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 bool Trimmed(const std::string& text)
 {
