@@ -132,11 +132,6 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     });
 }
 
-void CWnd::SetWindowText(const wchar_t* text)
-{
-    ::SetWindowTextW(m_hWnd, text);
-}
-
 namespace {
 
 std::wstring TextOf(HWND window)
@@ -150,7 +145,25 @@ std::wstring TextOf(HWND window)
     return text;
 }
 
+// A text that a window shows already is not given again, as MFC's AfxSetWindowText does: the
+// control neither repaints nor flickers, and a top-level window's title is not sent to the
+// window manager once more. The texts of the templates are the English ones, so at start most
+// of them are there already.
+void SetTextIfChanged(HWND window, const wchar_t* text)
+{
+    if (window == nullptr)
+        return;
+    const wchar_t* wanted = text != nullptr ? text : L"";
+    if (TextOf(window) != wanted)
+        ::SetWindowTextW(window, wanted);
+}
+
 } // namespace
+
+void CWnd::SetWindowText(const wchar_t* text)
+{
+    SetTextIfChanged(m_hWnd, text);
+}
 
 std::wstring CWnd::GetWindowText() const
 {
@@ -205,7 +218,7 @@ HWND CWnd::GetDlgItem(int id) const
 
 void CWnd::SetDlgItemText(int id, const wchar_t* text)
 {
-    ::SetDlgItemTextW(m_hWnd, id, text);
+    SetTextIfChanged(::GetDlgItem(m_hWnd, id), text);
 }
 
 HICON CWnd::SetIcon(HICON icon, BOOL big)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Afx.h"
+#include "TextConvert.h"
 
 namespace {
 
@@ -84,6 +85,46 @@ TEST(Framework, MessageMapsChainToTheBaseAndFallBackToTheControl)
 
     DestroyWindow(hwnd);
     EXPECT_EQ(nullptr, probe.GetSafeHwnd());
+}
+
+LRESULT CALLBACK CountTextsSet(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR counter)
+{
+    if (message == WM_SETTEXT)
+        ++*reinterpret_cast<int*>(counter);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+// A text that a window shows already is not given to it again (no repaint, no new title for
+// the window manager); any other text is, an empty one too.
+TEST(Framework, TextsAreSetOnlyWhereTheyChange)
+{
+    const HWND parent = MakeStatic(SS_LEFT);
+    ASSERT_NE(nullptr, parent);
+    const HWND child = CreateWindowExW(0, L"STATIC", L"probe text", WS_CHILD, 0, 0, 40, 20, parent,
+                                       reinterpret_cast<HMENU>(7), GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(nullptr, child);
+    int parentSets = 0;
+    int childSets = 0;
+    ASSERT_TRUE(SetWindowSubclass(parent, CountTextsSet, 1, reinterpret_cast<DWORD_PTR>(&parentSets)));
+    ASSERT_TRUE(SetWindowSubclass(child, CountTextsSet, 1, reinterpret_cast<DWORD_PTR>(&childSets)));
+    CStatic window;
+    ASSERT_TRUE(window.SubclassWindow(parent));
+
+    const struct
+    {
+        const wchar_t* text;
+        int sets; // WM_SETTEXT messages so far, on each window
+    } steps[] = {{L"probe text", 0}, {L"other text", 1}, {L"other text", 1}, {L"", 2}, {L"", 2}, {L"probe text", 3}};
+    for (const auto& step : steps)
+    {
+        window.SetWindowText(step.text);
+        window.SetDlgItemText(7, step.text);
+        EXPECT_EQ(step.text, window.GetWindowText());
+        EXPECT_EQ(step.text, window.GetDlgItemText(7));
+        EXPECT_EQ(step.sets, parentSets) << "after \"" << morvex::WideToUtf8(step.text) << "\"";
+        EXPECT_EQ(step.sets, childSets) << "after \"" << morvex::WideToUtf8(step.text) << "\"";
+    }
+    DestroyWindow(parent);
 }
 
 HBITMAP MakeAlphaBitmap(BYTE alpha)
