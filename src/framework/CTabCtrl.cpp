@@ -16,6 +16,11 @@ BOOL CTabCtrl::SetItem(int index, TCITEMW* item)
     return static_cast<BOOL>(SendMessage(TCM_SETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item)));
 }
 
+BOOL CTabCtrl::GetItem(int index, TCITEMW* item) const
+{
+    return static_cast<BOOL>(SendMessage(TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item)));
+}
+
 BOOL CTabCtrl::GetItemRect(int index, RECT* rect) const
 {
     return static_cast<BOOL>(SendMessage(TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(rect)));

@@ -148,8 +148,15 @@ void AutoRunTabCtrl::TranslateTitles()
     for (int i = 0; i < 3; ++i)
     {
         const std::wstring title = Title(i);
+        // A button that has its title already is left alone: each new text lays the row
+        // out again. (The control may point pszText at its own copy of the text.)
+        wchar_t shown[256] = {};
         TCITEMW item = {};
         item.mask = TCIF_TEXT;
+        item.pszText = shown;
+        item.cchTextMax = 256;
+        if (GetItem(i, &item) && item.pszText != nullptr && title == item.pszText)
+            continue;
         item.pszText = const_cast<wchar_t*>(title.c_str());
         SetItem(i, &item);
     }
