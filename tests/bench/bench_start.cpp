@@ -1,9 +1,10 @@
 // Times programs from process start to their first visible top-level window:
-//   bench_start PAIRS A.exe B.exe
-// Starts A and B in turn (A first in even pairs, B first in odd ones, so that neither always
-// profits from a warm cache), ends each once its window shows, and prints every time, the
-// medians in milliseconds with their quartiles, and the ratio B/A of each pair: its median,
-// its quartiles and its range. The two of a pair run within a second of each other, so their
+//   bench_start ROUNDS FLOOR.exe A.exe [B.exe ...]
+// Starts the programs in turn, ROUNDS times each, each round beginning with the next one
+// (so that none always profits from a warm cache or suffers a cold one), ends each once its
+// window shows, and prints every time, the medians in milliseconds with their quartiles, and
+// for every two programs the ratio of their times within a round: its median, its quartiles
+// and its range. The programs of a round run within a second or so of each other, so their
 // ratio is little moved by what the rest of the machine does meanwhile.
 #include <windows.h>
 
@@ -82,41 +83,73 @@ double Quantile(std::vector<double> values, double fraction)
     return values[below] + (position - static_cast<double>(below)) * (values[above] - values[below]);
 }
 
+// The file name of a path, for the ratio lines.
+const wchar_t* FileName(const wchar_t* path)
+{
+    const wchar_t* name = path;
+    for (const wchar_t* c = path; *c != L'\0'; ++c)
+    {
+        if (*c == L'\\' || *c == L'/')
+            name = c + 1;
+    }
+    return name;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 4 || _wtoi(argv[1]) < 1)
+    if (argc < 4 || _wtoi(argv[1]) < 1)
     {
-        std::fwprintf(stderr, L"usage: bench_start PAIRS A.exe B.exe\n");
+        std::fwprintf(stderr, L"usage: bench_start ROUNDS FLOOR.exe A.exe [B.exe ...]\n");
         return 2;
     }
-    const int pairs = _wtoi(argv[1]);
+    const int rounds = _wtoi(argv[1]);
+    const int programs = argc - 2;
+    wchar_t** const paths = argv + 2;
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    std::vector<double> times[2];
-    for (int pair = 0; pair < pairs; ++pair)
+    std::vector<std::vector<double>> times(static_cast<size_t>(programs));
+    for (int round = 0; round < rounds; ++round)
     {
-        for (int turn = 0; turn < 2; ++turn)
+        std::vector<double> these(static_cast<size_t>(programs));
+        for (int turn = 0; turn < programs; ++turn)
         {
-            const int which = (pair + turn) % 2;
-            const double ms = TimeToWindow(argv[2 + which], frequency);
+            const int which = (round + turn) % programs;
+            const double ms = TimeToWindow(paths[which], frequency);
             if (ms < 0)
             {
-                std::fwprintf(stderr, L"bench_start: %ls showed no window\n", argv[2 + which]);
+                std::fwprintf(stderr, L"bench_start: %ls showed no window\n", paths[which]);
                 return 1;
             }
-            times[which].push_back(ms);
+            these[static_cast<size_t>(which)] = ms;
         }
-        std::wprintf(L"pair %2d: %8.1f ms %8.1f ms\n", pair + 1, times[0].back(), times[1].back());
+        std::wprintf(L"round %2d:", round + 1);
+        for (int which = 0; which < programs; ++which)
+        {
+            times[static_cast<size_t>(which)].push_back(these[static_cast<size_t>(which)]);
+            std::wprintf(L" %8.1f ms", these[static_cast<size_t>(which)]);
+        }
+        std::wprintf(L"\n");
     }
-    std::vector<double> ratios;
-    for (size_t i = 0; i < times[0].size(); ++i)
-        ratios.push_back(times[1][i] / times[0][i]);
-    for (int which = 0; which < 2; ++which)
-        std::wprintf(L"median %ls: %.1f ms (quartiles %.1f-%.1f)\n", argv[2 + which], Quantile(times[which], 0.5),
-                     Quantile(times[which], 0.25), Quantile(times[which], 0.75));
-    std::wprintf(L"ratio: %.2f (quartiles %.2f-%.2f, range %.2f-%.2f, %d pairs)\n", Quantile(ratios, 0.5),
-                 Quantile(ratios, 0.25), Quantile(ratios, 0.75), Quantile(ratios, 0), Quantile(ratios, 1), pairs);
+    for (int which = 0; which < programs; ++which)
+    {
+        const std::vector<double>& own = times[static_cast<size_t>(which)];
+        std::wprintf(L"median %ls: %.1f ms (quartiles %.1f-%.1f)\n", paths[which], Quantile(own, 0.5),
+                     Quantile(own, 0.25), Quantile(own, 0.75));
+    }
+    for (int below = 0; below < programs; ++below)
+    {
+        for (int above = below + 1; above < programs; ++above)
+        {
+            std::vector<double> ratios;
+            for (int round = 0; round < rounds; ++round)
+                ratios.push_back(times[static_cast<size_t>(above)][static_cast<size_t>(round)] /
+                                 times[static_cast<size_t>(below)][static_cast<size_t>(round)]);
+            std::wprintf(L"ratio %ls / %ls: %.2f (quartiles %.2f-%.2f, range %.2f-%.2f, %d rounds)\n",
+                         FileName(paths[above]), FileName(paths[below]), Quantile(ratios, 0.5), Quantile(ratios, 0.25),
+                         Quantile(ratios, 0.75), Quantile(ratios, 0), Quantile(ratios, 1), rounds);
+        }
+    }
     return 0;
 }
