@@ -253,7 +253,13 @@ bool MorvexTest::Launch()
         AnswerMessageBox(box.window);
     }
     if (!WaitUntil([pid] { return FindMainWindow(pid) != nullptr; }, milliseconds(10000))) {
-        ADD_FAILURE() << "the main window did not show";
+        // Whether the program ended or hangs tells a crash from a start that never finished.
+        const DWORD code = process.WaitForExit(milliseconds(0));
+        if (code == STILL_ACTIVE)
+            ADD_FAILURE() << "the main window did not show; the process still runs";
+        else
+            ADD_FAILURE() << "the main window did not show; the process ended with exit code 0x" << std::hex << code
+                          << std::dec;
         return false;
     }
     return FindWindows();
