@@ -5,7 +5,8 @@
 # - a bare dialog (tests/bench/bare_dialog.cpp): Morvex / bare dialog is everything Morvex adds
 #   to starting a process with a window;
 # - the main window made from Morvex's own templates with no code of Morvex's
-#   (tests/bench/window_templates.cpp): the main dialog, the tab buttons and the first page.
+#   (tests/bench/bare_dialog.cpp built as window_templates): the main dialog, the tab buttons
+#   and the first page.
 #   Templates / bare dialog is what the window's controls cost to create (under Wine about a
 #   millisecond per control, and more for the language list, whose drop-down is a top-level
 #   window); Morvex / templates is what Morvex's own code does before the window shows.
